@@ -1,0 +1,106 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vellicor {
+
+struct CategoryStep;
+
+// What one category roll hands to the next: an amount added to the next percentile roll, and
+// whether that roll is open-ended upwards (rollOpenEnded(0)) or a plain 1D100.
+struct RollModifier {
+    std::int32_t modifier;
+    bool openEnded;
+
+    friend bool operator==(const RollModifier &, const RollModifier &) = default;
+};
+
+// The three ratings of one engineering field. -1 means not rolled yet.
+struct ScienceLevel {
+    std::int32_t diffLevel = -1;
+    std::int32_t rankBonus = -1;
+    std::int32_t miscMod = -1;
+
+    friend bool operator==(const ScienceLevel &, const ScienceLevel &) = default;
+};
+
+enum Location : std::int32_t {
+    InnerProvince = 0,
+    Frontier = 1,
+    Backnet = 2,
+};
+
+// The ten displayed categories, in the order of the dialog's result boxes.
+enum Category : std::int32_t {
+    BasicType = 0,
+    RacialOrigins = 1,
+    KinshipStructure = 2,
+    Values = 3,
+    PoliticalStructure = 4,
+    TechSciLevel = 5,
+    Language = 6,
+    Worship = 7,
+    XenoAcceptance = 8,
+    Problems = 9,
+};
+
+// Everything rolled for one race. A rolled member holds -1 until its roll step has run; after
+// generate() every result index is 0 to 9 and every extension 1 to 10.
+class RaceProfile
+{
+public:
+    std::int32_t basicType = -1;
+    std::int32_t racialOrigins = -1;
+    std::int32_t kinshipStructure = -1;
+    std::int32_t kinshipStructureExtension = -1;
+    std::int32_t values = -1;
+    std::int32_t politicalStructure = -1;
+    std::int32_t politicalStructureExtension = -1;
+    ScienceLevel mechEng;
+    ScienceLevel weapEng;
+    ScienceLevel elecEng;
+    ScienceLevel compEng;
+    ScienceLevel powrEng;
+    std::int32_t language = -1;
+    std::int32_t worship = -1;
+    std::int32_t worshipExtension = -1;
+    std::int32_t xenoAcceptance = -1;
+    std::int32_t problems = -1;
+    std::int32_t problemsExtension = -1;
+    // The value the random source was seeded with; set by whoever seeds it. Starts at 0 so that
+    // reading it before seeding is well defined.
+    std::int32_t randomSeed = 0;
+
+    // Each step rolls its category with the incoming modifier, writes only its own members and
+    // returns what its table hands on for the band rolled.
+    RollModifier rollBasicType(RollModifier in);
+    RollModifier rollRacialOrigins(RollModifier in);
+    RollModifier rollKinshipStructure(RollModifier in);
+    RollModifier rollValues(RollModifier in);
+    RollModifier rollPoliticalStructure(RollModifier in);
+    RollModifier rollScienceLevels(RollModifier in);
+    RollModifier rollLanguage(RollModifier in);
+    RollModifier rollWorship(RollModifier in);
+    RollModifier rollXenoAcceptance(RollModifier in);
+    RollModifier rollProblems(RollModifier in);
+
+    // Rolls a whole race: all ten steps in a fixed order, each fed by the steps it depends on.
+    // The distance shifts Racial Origins and Language by lightyears - 50 (saturating). A location
+    // other than Frontier or Backnet rolls as InnerProvince, so every input yields a full race.
+    void generate(Location location, std::int32_t lightyears);
+
+    // The text shown for a category. A category outside 0 to 9, or a result index that is not
+    // rolled, gives the fallback text "you suck so much". Changes nothing.
+    std::string describe(Category category) const;
+
+    // One percentile roll, open-ended upwards or a plain 1D100, without any modifier.
+    static std::int32_t rollPercentile(bool openEnded);
+    // One engineering-field roll: the engineering table's row for the band rolled.
+    static ScienceLevel rollScienceField(RollModifier in);
+
+private:
+    RollModifier rollCategory(RollModifier in, const CategoryStep &step);
+};
+
+} // namespace vellicor
