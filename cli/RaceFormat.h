@@ -1,0 +1,61 @@
+#pragma once
+
+#include "generation/RaceProfile.h"
+
+#include <nlohmann/json.hpp>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vellicor {
+
+enum class OutputFormat : std::int32_t { Text = 0, Markdown = 1, Json = 2 };
+
+// How locations and formats are spelled on the command line and in the JSON, by value.
+inline constexpr std::array<std::string_view, 3> locationNames{"inner", "frontier", "backnet"};
+inline constexpr std::array<std::string_view, 3> formatNames{"text", "markdown", "json"};
+
+// One rolled race with everything the formats show. `number` counts the races rolled since the
+// random source was seeded with `seed`, starting at 1.
+struct RolledRace {
+    std::int32_t number = 1;
+    std::int32_t seed = 0;
+    Location location = InnerProvince;
+    std::int32_t lightyears = 0;
+    RaceProfile profile;
+    std::array<std::string, 10> texts; // describe(category) for Category 0 to 9
+
+    // Rolls the next race from the current random source: one generate() and the ten
+    // describe() calls, exactly as the dialog's New does.
+    void roll();
+};
+
+// Each format appends one race to `buffer`; the texts keep their "\r\n" only in the JSON, where
+// they are exactly what describe() returned.
+void appendText(std::string &buffer, const RolledRace &race);
+void appendMarkdown(std::string &buffer, const RolledRace &race);
+nlohmann::ordered_json raceToJson(const RolledRace &race);
+// The same into `json`: a null value gets the whole race, a value that already holds a race
+// from here gets the new race's values in place, without rebuilding it.
+void raceToJson(const RolledRace &race, nlohmann::ordered_json &json);
+
+// Streams races in one format: opening() once, append() for each race, closing() once. Text and
+// Markdown separate races by an empty line; JSON is one array with one race per line.
+class RaceWriter
+{
+public:
+    explicit RaceWriter(OutputFormat format) : format(format) {}
+
+    std::string_view opening() const;
+    void append(std::string &buffer, const RolledRace &race);
+    std::string_view closing() const;
+
+private:
+    OutputFormat format;
+    bool first = true;
+    nlohmann::ordered_json json; // reused from race to race
+};
+
+} // namespace vellicor

@@ -1,0 +1,298 @@
+#include "cli/run.h"
+
+#include "cli/RaceFormat.h"
+#include "generation/Dice.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdint>
+#include <cstdlib>
+#include <ctime>
+#include <limits>
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#ifndef VELLICOR_VERSION
+#error "cli/CMakeLists.txt passes the project version as VELLICOR_VERSION"
+#endif
+
+namespace vellicor {
+
+namespace {
+
+constexpr std::string_view programName = "vellicor-cli";
+constexpr std::string_view helpHint = "Run 'vellicor-cli --help' for usage.";
+constexpr std::int64_t maxCount = 1'000'000;
+constexpr int exitWriteFailed = 1;
+constexpr int exitBadInput = 2;
+// Long enough for any sensible value; a longer one is cut so the message stays readable.
+constexpr std::size_t longestQuotedValue = 40;
+constexpr std::size_t outputChunk = 64 * 1024;
+
+constexpr std::int64_t int32Min = std::numeric_limits<std::int32_t>::min();
+constexpr std::int64_t int32Max = std::numeric_limits<std::int32_t>::max();
+
+struct Options {
+    std::int32_t location = InnerProvince;
+    std::int32_t lightyears = 0;
+    std::int32_t count = 1;
+    std::int32_t seed = 0;
+    std::int32_t format = static_cast<std::int32_t>(OutputFormat::Text);
+    bool trace = false;
+};
+
+std::string quotedValue(std::string_view value)
+{
+    if (value.size() <= longestQuotedValue)
+        return '"' + std::string(value) + '"';
+    return '"' + std::string(value.substr(0, longestQuotedValue)) + "...\"";
+}
+
+// Messages go to a terminal as one line each, whatever bytes the arguments held.
+void report(std::ostream &err, std::string_view message) noexcept
+{
+    try {
+        std::string line(programName);
+        line += ": ";
+        line += message;
+        std::ranges::replace_if(
+            line, [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }, '?');
+        line += '\n';
+        err << line << std::flush;
+    } catch (...) {
+        // Nothing is left to tell the user with.
+    }
+}
+
+int reportBadInput(std::ostream &err, std::string_view message)
+{
+    report(err, std::string(message) + ". " + std::string(helpHint));
+    return exitBadInput;
+}
+
+// CLI11 reads integers with strtoll in base 0, so "010" would be octal 8 and "0x5" or " 5" would
+// pass. This check takes decimal whole numbers only and hands CLI11 their plain spelling.
+CLI::Validator wholeNumber(std::int64_t min, std::int64_t max)
+{
+    auto check = [min, max](std::string &value) -> std::string {
+        std::string_view digits = value;
+        if (digits.starts_with('+'))
+            digits.remove_prefix(1);
+        const bool twoSigns =
+            digits.size() < value.size() && (digits.starts_with('-') || digits.starts_with('+'));
+        const char *last = digits.data() + digits.size();
+        std::int64_t number = 0;
+        const auto [end, error] = std::from_chars(digits.data(), last, number);
+        if (twoSigns || error == std::errc::invalid_argument || end != last)
+            return quotedValue(value) + " is not a whole number";
+        if (error == std::errc::result_out_of_range || number < min || number > max)
+            return quotedValue(value) + " is out of range (" + std::to_string(min) + " to " +
+                   std::to_string(max) + ")";
+        value = std::to_string(number);
+        return {};
+    };
+    return {check, "", "whole number"};
+}
+
+// "a, b or c"
+std::string listed(const std::vector<std::string> &items)
+{
+    std::string list;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        list += (i == 0 ? "" : i + 1 == items.size() ? " or " : ", ") + items[i];
+    return list;
+}
+
+// One of `names`, in any case; with `numbersToo` also its position. CLI11 receives the position.
+CLI::Validator choice(std::span<const std::string_view> names, bool numbersToo,
+                      std::string_view what)
+{
+    std::vector<std::string> words(names.begin(), names.end());
+    std::vector<std::string> numbers;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        numbers.push_back(std::to_string(i));
+    const std::string accepted = listed(words) + (numbersToo ? "; or " + listed(numbers) : "");
+    auto check = [names, numbersToo, what = std::string(what), accepted](std::string &value) {
+        std::string lower = value;
+        std::ranges::transform(lower, lower.begin(),
+                               [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (lower == names[i] || (numbersToo && value == std::to_string(i))) {
+                value = std::to_string(i);
+                return std::string();
+            }
+        }
+        return quotedValue(value) + " is not a " + what + " (" + accepted + ")";
+    };
+    return {check, "", std::string(what)};
+}
+
+void defineOptions(CLI::App &app, Options &options)
+{
+    // A later option overrides an earlier one, so a shell alias can carry defaults.
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.get_formatter()->column_width(28);
+    app.set_version_flag("--version", VELLICOR_VERSION, "Print the version and exit");
+
+    app.add_option("--location", options.location,
+                   "inner (Inner Province), frontier or backnet; or 0, 1, 2")
+        ->type_name("WHERE")
+        ->default_str("inner")
+        ->transform(choice(locationNames, true, "location"));
+    app.add_option("--lightyears", options.lightyears,
+                   "Light years from Sol; 50 is neutral, nearer rolls lower")
+        ->type_name("N")
+        ->default_str("0")
+        ->transform(wholeNumber(int32Min, int32Max));
+    app.add_option("--count", options.count, "Races to roll, 1 to 1000000")
+        ->type_name("N")
+        ->default_str("1")
+        ->transform(wholeNumber(1, maxCount));
+    app.add_option("--seed", options.seed,
+                   "Seed for the dice; default: the clock's seconds, as the dialog does")
+        ->type_name("S")
+        ->transform(wholeNumber(int32Min, int32Max));
+    app.add_option("--format", options.format, "text, markdown or json")
+        ->type_name("FORMAT")
+        ->default_str("text")
+        ->transform(choice(formatNames, false, "format"));
+    app.add_flag("--trace", options.trace, "Write every die roll to standard error");
+    app.footer("The same options and seed always give the same races. Examples:\n"
+               "  vellicor-cli --location backnet --lightyears 120\n"
+               "  vellicor-cli --seed 1700000000 --count 3 --format markdown >> notes.md\n"
+               "  vellicor-cli --count 100 --format json > races.json");
+}
+
+// CLI11 wants the arguments without the program's name, last one first.
+std::vector<std::string> argumentsInReverse(int argc, const char *const *argv)
+{
+    std::vector<std::string> arguments;
+    if (argv == nullptr)
+        return arguments;
+    for (int i = argc - 1; i >= 1; --i) {
+        if (argv[i] != nullptr)
+            arguments.emplace_back(argv[i]);
+    }
+    return arguments;
+}
+
+std::string describeParseError(const CLI::ParseError &error)
+{
+    const std::string_view message = error.what();
+    // "--count: 1 required N missing" is what CLI11 says when an option ends the command line.
+    const std::size_t colon = message.find(": ");
+    if (dynamic_cast<const CLI::ArgumentMismatch *>(&error) && message.starts_with('-') &&
+        message.ends_with(" missing") && colon != std::string_view::npos)
+        return std::string(message.substr(0, colon)) + ": a value is missing";
+    return std::string(message);
+}
+
+std::string describeExtraArgument(std::string_view argument)
+{
+    if (argument.size() > 1 && argument.starts_with('-') && argument != "--")
+        return "unknown option " + quotedValue(argument);
+    return "unexpected argument " + quotedValue(argument) + " (every value follows its option)";
+}
+
+// The dialog seeds with the clock's seconds stored in a signed 32-bit member: the low 32 bits.
+std::int32_t clockSeed()
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(std::time(nullptr)));
+}
+
+int finishOutput(std::ostream &out, std::ostream &err)
+{
+    out.flush();
+    if (out)
+        return 0;
+    report(err, "could not write the output (disk full or pipe closed?)");
+    return exitWriteFailed;
+}
+
+int rollRaces(const Options &options, std::ostream &out, std::ostream &err)
+{
+    if (options.trace) {
+        setTraceSink([&err](std::string_view line) {
+            err.write(line.data(), static_cast<std::streamsize>(line.size()));
+        });
+    } else {
+        setTraceSink(nullptr);
+    }
+
+    RolledRace race;
+    race.seed = options.seed;
+    race.location = static_cast<Location>(options.location);
+    race.lightyears = options.lightyears;
+    race.profile.randomSeed = options.seed;
+    RaceWriter writer(static_cast<OutputFormat>(options.format));
+
+    // Seeded once, like the dialog: race n is what its n-th New would show.
+    std::srand(static_cast<unsigned>(options.seed));
+    std::string buffer(writer.opening());
+    for (std::int32_t number = 1; number <= options.count && out; ++number) {
+        race.number = number;
+        race.roll();
+        writer.append(buffer, race);
+        // Large writes skip a copy into the stream's own buffer. With the trace on, each race
+        // goes out at once, so in a terminal it follows its own trace lines.
+        if (buffer.size() >= outputChunk || options.trace || number == options.count) {
+            out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+            out.flush();
+            buffer.clear();
+        }
+    }
+    out << writer.closing();
+    return finishOutput(out, err);
+}
+
+} // namespace
+
+int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &err)
+{
+    struct TraceRestorer {
+        ~TraceRestorer() { resetTraceSink(); }
+    } traceRestorer;
+
+    try {
+        Options options;
+        CLI::App app("Rolls random alien and xeno-human races, each described in ten categories.",
+                     std::string(programName));
+        defineOptions(app, options);
+        app.allow_extras(); // reported below, in order and in our own words
+        std::vector<std::string> arguments = argumentsInReverse(argc, argv);
+        try {
+            app.parse(arguments);
+        } catch (const CLI::CallForHelp &) {
+            out << app.help();
+            return finishOutput(out, err);
+        } catch (const CLI::CallForVersion &version) {
+            out << programName << ' ' << version.what() << '\n';
+            return finishOutput(out, err);
+        } catch (const CLI::ParseError &error) {
+            return reportBadInput(err, describeParseError(error));
+        }
+        if (!app.remaining().empty())
+            return reportBadInput(err, describeExtraArgument(app.remaining().front()));
+        if (app.count("--seed") == 0)
+            options.seed = clockSeed();
+        return rollRaces(options, out, err);
+    } catch (const std::ios_base::failure &) {
+        // A stream that throws on failure: the same write failure as a stream that sets badbit.
+        report(err, "could not write the output (disk full or pipe closed?)");
+        return exitWriteFailed;
+    } catch (const std::exception &error) {
+        report(err, std::string("unexpected error: ") + error.what());
+        return exitWriteFailed;
+    } catch (...) {
+        report(err, "unexpected error");
+        return exitWriteFailed;
+    }
+}
+
+} // namespace vellicor
