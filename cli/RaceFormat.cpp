@@ -44,7 +44,9 @@ constexpr std::array<EngineeringField, 5> engineeringFields{{
 }};
 
 constexpr std::size_t longestLabel =
-    std::ranges::max(categoryLabels, {}, &std::string_view::size).size();
+    std::ranges::max(categoryLabels, {}, [](std::string_view label) {
+        return label.size();
+    }).size();
 // Text output: two spaces, the label and its colon padded to a common width, one space.
 constexpr std::size_t textColumn = 2 + longestLabel + 1 + 1;
 
