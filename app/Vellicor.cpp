@@ -1,0 +1,41 @@
+#include "app/Vellicor.h"
+
+#include "app/Resources.h"
+#include "app/VellicorDlg.h"
+
+#include <QAction>
+#include <QMessageBox>
+
+#include <cstdio>
+
+Application::Application(int &argc, char **argv) : qtApplication(argc, argv)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Vellicor"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VELLICOR_VERSION));
+    // Lets Wayland desktops match the window with the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.vellicor.Vellicor"));
+    QApplication::setWindowIcon(applicationIcon());
+}
+
+int Application::run()
+{
+    // The Windows start-up switches for hosting ActiveX controls and for the three-dimensional
+    // look of controls have no Qt counterpart, and nothing here needs one.
+    MainDialog dialog;
+    auto *help = new QAction(&dialog);
+    help->setShortcut(QKeySequence::HelpContents);
+    QObject::connect(help, &QAction::triggered, &dialog, [&dialog] { showHelp(&dialog); });
+    dialog.addAction(help);
+
+    mainDialog = &dialog;
+    dialog.exec(); // OK or cancel: either way the program is done
+    mainDialog = nullptr;
+    std::fflush(stdout);
+    return 0;
+}
+
+void Application::showHelp(QWidget *parent)
+{
+    QMessageBox::information(parent, QCoreApplication::applicationName(),
+                             QObject::tr("No help file is installed for Vellicor."));
+}

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "app/Controls.h"
+#include "generation/Dice.h"
+#include "generation/RaceProfile.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+
+namespace apptest {
+
+// Dice that always give the same faces from a restart on, so a race rolled through the dialog
+// can be compared with one rolled directly. Counts the faces drawn; silences the trace, and
+// leaves it silenced.
+class RepeatableDice
+{
+public:
+    RepeatableDice()
+    {
+        vellicor::setFaceSource([this](std::int32_t sides) {
+            ++draws;
+            return static_cast<std::int32_t>(engine() % static_cast<unsigned>(sides)) + 1;
+        });
+        vellicor::setTraceSink(nullptr);
+    }
+    ~RepeatableDice() { vellicor::setFaceSource(nullptr); }
+    RepeatableDice(const RepeatableDice &) = delete;
+    RepeatableDice &operator=(const RepeatableDice &) = delete;
+
+    void restart()
+    {
+        engine.seed(20261209);
+        draws = 0;
+    }
+
+    int draws = 0;
+
+private:
+    std::minstd_rand engine{20261209};
+};
+
+// The ten texts of one race and how many faces it drew.
+struct Race {
+    std::array<std::string, 10> texts;
+    int draws = 0;
+};
+
+// Rolls a race directly with the library, from a restart of `dice`, and restarts them again
+// for the dialog to roll the same race.
+inline Race referenceRace(RepeatableDice &dice, vellicor::Location location,
+                          std::int32_t lightyears)
+{
+    dice.restart();
+    vellicor::RaceProfile profile;
+    profile.generate(location, lightyears);
+    Race race;
+    for (int category = 0; category < 10; ++category)
+        race.texts[category] = profile.describe(static_cast<vellicor::Category>(category));
+    race.draws = dice.draws;
+    dice.restart();
+    return race;
+}
+
+template <typename Widget>
+Widget *control(const QWidget &dialog, int id)
+{
+    return dialog.findChild<Widget *>(QString::number(id), Qt::FindDirectChildrenOnly);
+}
+
+// The texts of the ten result boxes, with their "\r\n" line breaks.
+inline std::array<std::string, 10> shownTexts(const QWidget &dialog)
+{
+    std::array<std::string, 10> texts;
+    for (int category = 0; category < 10; ++category) {
+        if (const ResultBox *box = control<ResultBox>(dialog, 1015 + category))
+            texts[category] = box->text();
+    }
+    return texts;
+}
+
+// Runs `action` on the first modal widget of type Modal to open, from the event loop. If none
+// opens within five seconds, whatever modal widget is open is closed so that the test ends
+// instead of hanging; the returned flag tells whether the action ran.
+template <typename Modal>
+std::shared_ptr<bool> whenModal(std::function<void(Modal *)> action)
+{
+    auto ran = std::make_shared<bool>(false);
+    auto *timer = new QTimer;
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, ran, action] {
+        if (auto *modal = qobject_cast<Modal *>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            *ran = true;
+            action(modal);
+        } else if (clock->elapsed() > 5000) {
+            timer->stop();
+            timer->deleteLater();
+            if (QWidget *other = QApplication::activeModalWidget())
+                other->close();
+        }
+    });
+    timer->start(10);
+    return ran;
+}
+
+} // namespace apptest

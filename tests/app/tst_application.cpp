@@ -1,0 +1,157 @@
+#include "AppTestSupport.h"
+
+#include "app/Resources.h"
+#include "app/Vellicor.h"
+#include "app/VellicorDlg.h"
+
+#include <QMessageBox>
+#include <QProcess>
+#include <QtTest>
+
+#include <memory>
+
+using apptest::control;
+using apptest::whenModal;
+
+namespace {
+
+// The Application under test; it owns the process's QApplication, so there is one for all tests.
+Application *application = nullptr;
+
+enum class Ending { Esc, CloseBox, MenuClose, AltF4 };
+
+QString joined(const std::array<int, 4> &numbers, const QString &separator)
+{
+    QStringList parts;
+    for (const int number : numbers)
+        parts << QString::number(number);
+    return parts.join(separator);
+}
+
+} // namespace
+
+class tst_Application : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void nameVersionAndIcon();
+    void runEndsWithStatusZero_data();
+    void runEndsWithStatusZero();
+    void helpSaysNoHelpFile();
+    void traceOfFirstRaceReachesAPipe();
+};
+
+void tst_Application::initTestCase()
+{
+    vellicor::setTraceSink(nullptr);
+}
+
+// CMake's project version and the version record must not drift apart.
+void tst_Application::nameVersionAndIcon()
+{
+    QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Vellicor"));
+    QCOMPARE(QCoreApplication::applicationVersion(),
+             joined(versionBlock.fileVersion, QStringLiteral(".")));
+    QCOMPARE(QString::fromLatin1(versionBlock.fileVersionText.data(),
+                                 versionBlock.fileVersionText.size()),
+             joined(versionBlock.fileVersion, QStringLiteral(", ")));
+    QCOMPARE(versionBlock.productVersion, versionBlock.fileVersion);
+
+    const QList<QSize> sizes = QApplication::windowIcon().availableSizes();
+    QVERIFY(sizes.contains(QSize(16, 16)));
+    QVERIFY(sizes.contains(QSize(32, 32)));
+}
+
+void tst_Application::runEndsWithStatusZero_data()
+{
+    QTest::addColumn<Ending>("ending");
+    QTest::newRow("Esc") << Ending::Esc;
+    QTest::newRow("the close box") << Ending::CloseBox;
+    QTest::newRow("the window menu's Close") << Ending::MenuClose;
+    QTest::newRow("Alt+F4") << Ending::AltF4;
+}
+
+void tst_Application::runEndsWithStatusZero()
+{
+    QFETCH(Ending, ending);
+    bool wasMainWindow = false;
+    bool hadNoParent = false;
+    const auto ran = whenModal<MainDialog>([&](MainDialog *dialog) {
+        wasMainWindow = application->mainWindow() == dialog;
+        hadNoParent = dialog->parentWidget() == nullptr;
+        QWidget *newButton = control<QWidget>(*dialog, 1000);
+        switch (ending) {
+        case Ending::Esc:
+            QTest::keyClick(newButton, Qt::Key_Escape);
+            break;
+        case Ending::CloseBox:
+            dialog->close();
+            break;
+        case Ending::MenuClose:
+            dialog->handleSystemCommand(0xF060);
+            break;
+        case Ending::AltF4:
+            QTest::keyClick(newButton, Qt::Key_F4, Qt::AltModifier);
+            break;
+        }
+    });
+    QCOMPARE(application->run(), 0);
+    QVERIFY(*ran);
+    QVERIFY(wasMainWindow);
+    QVERIFY(hadNoParent);
+    QCOMPARE(application->mainWindow(), nullptr);
+}
+
+void tst_Application::helpSaysNoHelpFile()
+{
+    QString message;
+    const auto ran = whenModal<MainDialog>([&message](MainDialog *dialog) {
+        whenModal<QMessageBox>([&message](QMessageBox *box) {
+            message = box->text();
+            box->accept();
+        });
+        QTest::keyClick(control<QWidget>(*dialog, 1000), Qt::Key_F1);
+        // Back from the message: the dialog is still there and ends as usual.
+        QTest::keyClick(control<QWidget>(*dialog, 1000), Qt::Key_Escape);
+    });
+    QCOMPARE(application->run(), 0);
+    QVERIFY(*ran);
+    QVERIFY2(message.contains(QLatin1String("No help file")), qPrintable(message));
+}
+
+// A reader of standard output through a pipe sees the first race while the dialog is open, not
+// only when the program ends.
+void tst_Application::traceOfFirstRaceReachesAPipe()
+{
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(environment);
+    program.setProcessChannelMode(QProcess::SeparateChannels);
+    program.start(QStringLiteral(VELLICOR_EXECUTABLE), QStringList());
+    QVERIFY2(program.waitForStarted(10000), qPrintable(program.errorString()));
+
+    QByteArray trace;
+    QElapsedTimer clock;
+    clock.start();
+    // Nine categories, five engineering fields and four extensions: 18 summary lines at least.
+    while (trace.count(" Rolled ") < 18 && clock.elapsed() < 30000) {
+        program.waitForReadyRead(1000);
+        trace += program.readAllStandardOutput();
+    }
+    program.kill();
+    program.waitForFinished(10000);
+    QVERIFY2(trace.count(" Rolled 1D10 total = ") >= 4, trace.constData());
+    QVERIFY2(trace.count(" Rolled ") >= 18, trace.constData());
+}
+
+int main(int argc, char *argv[])
+{
+    Application app(argc, argv);
+    application = &app;
+    tst_Application tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
+#include "tst_application.moc"

@@ -1,0 +1,560 @@
+#include "AppTestSupport.h"
+
+#include "app/VellicorDlg.h"
+#include "generation/Descriptions.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QtTest>
+
+#include <cstdlib>
+#include <ctime>
+#include <limits>
+#include <string>
+
+using apptest::control;
+using apptest::referenceRace;
+using apptest::RepeatableDice;
+using apptest::shownTexts;
+using apptest::whenModal;
+using vellicor::Backnet;
+using vellicor::Frontier;
+using vellicor::InnerProvince;
+
+namespace {
+
+void clickThroughWindow(QWidget &dialog, const QWidget *target)
+{
+    // Through the window, so the click lands on whatever lies on top at that point.
+    QTest::mouseClick(dialog.windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                      target->geometry().center());
+}
+
+void setDistance(QWidget &dialog, const QString &typed)
+{
+    auto *distance = control<QLineEdit>(dialog, 1028);
+    distance->clear();
+    QTest::keyClicks(distance, typed);
+}
+
+void pressNew(QWidget &dialog)
+{
+    QTest::mouseClick(control<QPushButton>(dialog, 1000), Qt::LeftButton);
+}
+
+QAction *menuEntry(const QWidget &dialog, int commandId)
+{
+    const auto *menu = dialog.findChild<QMenu *>(QStringLiteral("windowMenu"));
+    if (!menu)
+        return nullptr;
+    for (QAction *action : menu->actions()) {
+        if (!action->isSeparator() && action->data().toInt() == commandId)
+            return action;
+    }
+    return nullptr;
+}
+
+enum class Ending { EscOnNew, EscInResultBox, EscInDistanceBox, CloseBox, MenuClose, AltF4 };
+
+} // namespace
+
+class tst_MainDialog : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void startState();
+    void firstRaceIsInnerProvinceAtZero();
+    void seededFromTheStoredSeed();
+    void seedFromClock_data();
+    void seedFromClock();
+    void backnetAt120InThatVeryPress();
+    void radioButtonsTakeClicksThroughTheFrame();
+    void twoPressesGiveTwoRaces();
+    void typedNotesAreReplacedByNew();
+    void resultBoxesShowLineBreaksAndDoNotWrap();
+
+    void enterPressesNew_data();
+    void enterPressesNew();
+    void ctrlEnterBreaksTheLine();
+
+    void unreadableDistance_data();
+    void unreadableDistance();
+
+    void closingEndsTheDialog_data();
+    void closingEndsTheDialog();
+
+    void windowMenuEntries();
+    void windowMenuOpens_data();
+    void windowMenuOpens();
+    void aboutBox_data();
+    void aboutBox();
+    void systemCommandIgnoresLowBits();
+    void minimizeFromWindowMenu();
+    void moveFromWindowMenu();
+};
+
+void tst_MainDialog::init()
+{
+    vellicor::setTraceSink(nullptr);
+}
+
+void tst_MainDialog::cleanup()
+{
+    vellicor::setFaceSource(nullptr);
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+}
+
+void tst_MainDialog::startState()
+{
+    std::string trace;
+    vellicor::setTraceSink([&trace](std::string_view line) { trace += line; });
+    const std::time_t before = std::time(nullptr);
+    MainDialog dialog;
+    const std::time_t after = std::time(nullptr);
+    vellicor::setTraceSink(nullptr);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+
+    QVERIFY(control<QRadioButton>(dialog, 1025)->isChecked());
+    QVERIFY(!control<QRadioButton>(dialog, 1026)->isChecked());
+    QVERIFY(!control<QRadioButton>(dialog, 1027)->isChecked());
+    QCOMPARE(control<QLineEdit>(dialog, 1028)->text(), QStringLiteral("0"));
+    for (const std::string &text : shownTexts(dialog)) {
+        QVERIFY(!text.empty());
+        QVERIFY(text != vellicor::fallbackText);
+    }
+    QCOMPARE(QApplication::focusWidget(), control<QWidget>(dialog, 1000));
+    QVERIFY2(trace.find(" Rolled 1D100 total = ") != std::string::npos, trace.c_str());
+
+    const vellicor::RaceProfile *profile = currentRaceProfile();
+    QVERIFY(profile);
+    QVERIFY(profile->randomSeed >= ::seedFromClock(before));
+    QVERIFY(profile->randomSeed <= ::seedFromClock(after));
+}
+
+void tst_MainDialog::firstRaceIsInnerProvinceAtZero()
+{
+    RepeatableDice dice;
+    const apptest::Race expected = referenceRace(dice, InnerProvince, 0);
+    MainDialog dialog;
+    QCOMPARE(shownTexts(dialog), expected.texts);
+    QCOMPARE(dice.draws, expected.draws); // one race, no more
+}
+
+// The dialog seeds the random source with the seed it stores, and rolls its first race right
+// after: seeding again with the stored seed rolls the same race.
+void tst_MainDialog::seededFromTheStoredSeed()
+{
+    MainDialog dialog;
+    const std::array<std::string, 10> shown = shownTexts(dialog);
+    std::srand(static_cast<unsigned>(currentRaceProfile()->randomSeed));
+    vellicor::RaceProfile again;
+    again.generate(InnerProvince, 0);
+    for (int category = 0; category < 10; ++category)
+        QCOMPARE(shown[category], again.describe(static_cast<vellicor::Category>(category)));
+}
+
+void tst_MainDialog::seedFromClock_data()
+{
+    QTest::addColumn<qint64>("seconds");
+    QTest::addColumn<int>("seed");
+    QTest::newRow("epoch") << qint64(0) << 0;
+    QTest::newRow("a day in 2026") << qint64(1796796000) << 1796796000;
+    QTest::newRow("last second of 32-bit time") << qint64(2147483647) << 2147483647;
+    QTest::newRow("first second past 2038")
+        << qint64(2147483648) << std::numeric_limits<int>::min();
+    QTest::newRow("2^32 + 5: low 32 bits") << qint64(4294967301) << 5;
+}
+
+void tst_MainDialog::seedFromClock()
+{
+    if (sizeof(std::time_t) < 8)
+        QSKIP("time_t is 32 bits here: the clock never passes 2038");
+    QFETCH(qint64, seconds);
+    QFETCH(int, seed);
+    QCOMPARE(::seedFromClock(static_cast<std::time_t>(seconds)), seed);
+}
+
+void tst_MainDialog::backnetAt120InThatVeryPress()
+{
+    RepeatableDice dice;
+    MainDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    clickThroughWindow(dialog, control<QWidget>(dialog, 1027));
+    setDistance(dialog, QStringLiteral("120"));
+
+    const apptest::Race unchanged = referenceRace(dice, InnerProvince, 0);
+    const apptest::Race expected = referenceRace(dice, Backnet, 120);
+    QVERIFY2(expected.texts != unchanged.texts, "these dice do not tell the inputs apart");
+    pressNew(dialog);
+
+    QCOMPARE(shownTexts(dialog), expected.texts);
+    QCOMPARE(dice.draws, expected.draws);
+    QVERIFY(control<QRadioButton>(dialog, 1027)->isChecked());
+    QCOMPARE(control<QLineEdit>(dialog, 1028)->text(), QStringLiteral("120"));
+}
+
+// The "Location" frame is created after "Inner Province" and lies above it.
+void tst_MainDialog::radioButtonsTakeClicksThroughTheFrame()
+{
+    MainDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    for (const int id : {1027, 1025, 1026, 1025}) {
+        clickThroughWindow(dialog, control<QWidget>(dialog, id));
+        for (const int other : {1025, 1026, 1027})
+            QCOMPARE(control<QRadioButton>(dialog, other)->isChecked(), other == id);
+    }
+}
+
+void tst_MainDialog::twoPressesGiveTwoRaces()
+{
+    MainDialog dialog;
+    std::string trace;
+    vellicor::setTraceSink([&trace](std::string_view line) { trace += line; });
+    const auto press = [&] {
+        trace.clear();
+        pressNew(dialog);
+        return trace;
+    };
+    std::srand(4242);
+    const std::string first = press();
+    const std::string second = press();
+    QVERIFY(!first.empty());
+    QVERIFY(first != second);
+    // New itself never seeds: the same seed rolls the same race again.
+    std::srand(4242);
+    QCOMPARE(press(), first);
+}
+
+void tst_MainDialog::typedNotesAreReplacedByNew()
+{
+    RepeatableDice dice;
+    MainDialog dialog;
+    auto *box = control<ResultBox>(dialog, 1019);
+    box->moveCursor(QTextCursor::End);
+    QTest::keyClicks(box, QStringLiteral(" my notes"));
+    QVERIFY(box->toPlainText().endsWith(QLatin1String("my notes")));
+
+    const apptest::Race expected = referenceRace(dice, InnerProvince, 0);
+    pressNew(dialog);
+    QCOMPARE(shownTexts(dialog), expected.texts);
+}
+
+void tst_MainDialog::resultBoxesShowLineBreaksAndDoNotWrap()
+{
+    MainDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *techSci = control<ResultBox>(dialog, 1020);
+    const std::string text = currentRaceProfile()->describe(vellicor::TechSciLevel);
+    QVERIFY(text.find("\r\n") != std::string::npos);
+    QVERIFY(!techSci->toPlainText().contains(QLatin1Char('\r')));
+    QVERIFY(techSci->blockCount() > 2);
+    QCOMPARE(techSci->text(), text);
+    QVERIFY2(techSci->verticalScrollBar()->maximum() > 0, "five fields do not fit unscrolled");
+
+    auto *basicType = control<ResultBox>(dialog, 1015);
+    basicType->setText(std::string(400, 'x'));
+    QCOMPARE(basicType->document()->firstBlock().layout()->lineCount(), 1);
+}
+
+void tst_MainDialog::enterPressesNew_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("key");
+    QTest::newRow("Return in the Basic Type box") << 1015 << int(Qt::Key_Return);
+    QTest::newRow("keypad Enter in the Tech/Sci Level box") << 1020 << int(Qt::Key_Enter);
+    QTest::newRow("Return in the distance box") << 1028 << int(Qt::Key_Return);
+    QTest::newRow("keypad Enter in the distance box") << 1028 << int(Qt::Key_Enter);
+    QTest::newRow("Return on a radio button") << 1026 << int(Qt::Key_Return);
+}
+
+void tst_MainDialog::enterPressesNew()
+{
+    QFETCH(int, id);
+    QFETCH(int, key);
+    RepeatableDice dice;
+    MainDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QWidget *target = control<QWidget>(dialog, id);
+    target->setFocus();
+    const auto location = id == 1026 ? Frontier : InnerProvince;
+    if (id == 1026)
+        control<QRadioButton>(dialog, id)->setChecked(true);
+
+    const apptest::Race expected = referenceRace(dice, location, 0);
+    const Qt::KeyboardModifiers modifiers =
+        key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+    QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
+
+    QCOMPARE(dice.draws, expected.draws); // exactly one race
+    QCOMPARE(shownTexts(dialog), expected.texts);
+}
+
+void tst_MainDialog::ctrlEnterBreaksTheLine()
+{
+    RepeatableDice dice;
+    MainDialog dialog;
+    auto *box = control<ResultBox>(dialog, 1018);
+    const std::string before = box->text();
+    box->moveCursor(QTextCursor::End);
+    dice.restart();
+    QTest::keyClick(box, Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(dice.draws, 0);
+    QCOMPARE(box->text(), before + "\r\n");
+}
+
+void tst_MainDialog::unreadableDistance_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("complaint");
+    QTest::newRow("empty") << QString() << "empty";
+    QTest::newRow("one past the largest") << "2147483648"
+                                          << "from 0 to 2147483647";
+    QTest::newRow("twenty digits") << "99999999999999999999"
+                                   << "from 0 to 2147483647";
+}
+
+// The warning is shown, the distance keeps its value, and New still rolls with the location
+// just chosen and the previous distance, which the box then shows again.
+void tst_MainDialog::unreadableDistance()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, complaint);
+    RepeatableDice dice;
+    MainDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    setDistance(dialog, QStringLiteral("77"));
+    pressNew(dialog);
+    clickThroughWindow(dialog, control<QWidget>(dialog, 1026));
+    setDistance(dialog, typed);
+
+    const apptest::Race expected = referenceRace(dice, Frontier, 77);
+    QString message;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    const auto warned = whenModal<QMessageBox>([&](QMessageBox *box) {
+        message = box->text();
+        icon = box->icon();
+        box->accept();
+    });
+    pressNew(dialog);
+
+    QVERIFY(*warned);
+    QCOMPARE(icon, QMessageBox::Warning);
+    QVERIFY2(message.contains(complaint), qPrintable(message));
+    QVERIFY2(message.contains(QLatin1String("77 light years")), qPrintable(message));
+    QCOMPARE(control<QLineEdit>(dialog, 1028)->text(), QStringLiteral("77"));
+    QCOMPARE(shownTexts(dialog), expected.texts);
+    QCOMPARE(dice.draws, expected.draws);
+}
+
+void tst_MainDialog::closingEndsTheDialog_data()
+{
+    QTest::addColumn<Ending>("ending");
+    QTest::newRow("Esc on New") << Ending::EscOnNew;
+    QTest::newRow("Esc in a result box") << Ending::EscInResultBox;
+    QTest::newRow("Esc in the distance box") << Ending::EscInDistanceBox;
+    QTest::newRow("the close box") << Ending::CloseBox;
+    QTest::newRow("the window menu's Close") << Ending::MenuClose;
+    QTest::newRow("Alt+F4") << Ending::AltF4;
+}
+
+void tst_MainDialog::closingEndsTheDialog()
+{
+    QFETCH(Ending, ending);
+    MainDialog dialog;
+    QTimer::singleShot(0, &dialog, [&dialog, ending] {
+        QVERIFY(QTest::qWaitForWindowActive(&dialog)); // shortcuts go to the active window
+        switch (ending) {
+        case Ending::EscOnNew:
+            QTest::keyClick(control<QWidget>(dialog, 1000), Qt::Key_Escape);
+            break;
+        case Ending::EscInResultBox:
+            QTest::keyClick(control<QWidget>(dialog, 1017), Qt::Key_Escape);
+            break;
+        case Ending::EscInDistanceBox:
+            QTest::keyClick(control<QWidget>(dialog, 1028), Qt::Key_Escape);
+            break;
+        case Ending::CloseBox:
+            dialog.close();
+            break;
+        case Ending::MenuClose:
+            menuEntry(dialog, 0xF060)->trigger();
+            break;
+        case Ending::AltF4:
+            QTest::keyClick(control<QWidget>(dialog, 1000), Qt::Key_F4, Qt::AltModifier);
+            break;
+        }
+    });
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+    QVERIFY(!dialog.isVisible());
+}
+
+void tst_MainDialog::windowMenuEntries()
+{
+    MainDialog dialog;
+    const auto *menu = dialog.findChild<QMenu *>(QStringLiteral("windowMenu"));
+    QVERIFY(menu);
+    QStringList texts;
+    QList<int> commands;
+    for (const QAction *action : menu->actions()) {
+        texts << (action->isSeparator() ? QStringLiteral("----") : action->text());
+        commands << (action->isSeparator() ? -1 : action->data().toInt());
+    }
+    QCOMPARE(texts, (QStringList{"&Move", "Mi&nimize", "&Close", "----", "&About Vellicor..."}));
+    QCOMPARE(commands, (QList<int>{0xF010, 0xF020, 0xF060, -1, 16}));
+    QCOMPARE(menuEntry(dialog, 0xF060)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_F4));
+}
+
+void tst_MainDialog::windowMenuOpens_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("right click on the background") << "background" << true;
+    QTest::newRow("right click on a static text") << "label" << true;
+    QTest::newRow("right click on New keeps to the button") << "button" << false;
+    QTest::newRow("Alt+Space") << "alt+space" << true;
+}
+
+void tst_MainDialog::windowMenuOpens()
+{
+    QFETCH(QString, where);
+    QFETCH(bool, opens);
+    MainDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    auto *menu = dialog.findChild<QMenu *>(QStringLiteral("windowMenu"));
+
+    if (where == QLatin1String("alt+space")) {
+        QTest::keyClick(control<QWidget>(dialog, 1000), Qt::Key_Space, Qt::AltModifier);
+    } else {
+        QWidget *target = &dialog;
+        QPoint point(2, 2); // the margin left of "Basic Type"
+        if (where == QLatin1String("label")) {
+            for (QLabel *label : dialog.findChildren<QLabel *>()) {
+                if (label->text() == QLatin1String("Basic Type"))
+                    target = label;
+            }
+        } else if (where == QLatin1String("button"))
+            target = control<QWidget>(dialog, 1000);
+        if (target != &dialog)
+            point = target->rect().center();
+        QVERIFY(target);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, point, target->mapToGlobal(point));
+        QApplication::sendEvent(target, &event);
+    }
+    QCOMPARE(menu->isVisible(), opens);
+    menu->hide();
+}
+
+void tst_MainDialog::aboutBox_data()
+{
+    QTest::addColumn<bool>("withEsc");
+    QTest::newRow("closed with OK") << false;
+    QTest::newRow("closed with Esc") << true;
+}
+
+void tst_MainDialog::aboutBox()
+{
+    QFETCH(bool, withEsc);
+    MainDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    control<QLineEdit>(dialog, 1028)->setText(QStringLiteral("33"));
+    const std::array<std::string, 10> before = shownTexts(dialog);
+
+    QString title;
+    QStringList lines;
+    bool iconShown = false;
+    bool okIsDefault = false;
+    int result = -1;
+    const auto opened = whenModal<AboutDialog>([&](AboutDialog *about) {
+        title = about->windowTitle();
+        for (const QLabel *label : about->findChildren<QLabel *>()) {
+            if (!label->text().isEmpty())
+                lines << label->text();
+            else
+                iconShown = iconShown || !label->pixmap().isNull();
+        }
+        auto *ok = control<QPushButton>(*about, 1);
+        okIsDefault = ok && ok->isDefault() && ok->text() == QLatin1String("OK");
+        connect(about, &QDialog::finished, about, [&result](int r) { result = r; });
+        if (withEsc)
+            QTest::keyClick(about, Qt::Key_Escape);
+        else if (ok)
+            QTest::mouseClick(ok, Qt::LeftButton);
+    });
+    menuEntry(dialog, 16)->trigger();
+
+    QVERIFY(*opened);
+    QCOMPARE(title, QStringLiteral("About Vellicor"));
+    QCOMPARE(lines, (QStringList{"Vellicor Version 1.0", "Copyright (C) 2026"}));
+    QVERIFY(iconShown);
+    QVERIFY(okIsDefault);
+    QCOMPARE(result, withEsc ? int(QDialog::Rejected) : int(QDialog::Accepted));
+    // Back to the main dialog, unchanged.
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(shownTexts(dialog), before);
+    QCOMPARE(control<QLineEdit>(dialog, 1028)->text(), QStringLiteral("33"));
+}
+
+void tst_MainDialog::systemCommandIgnoresLowBits()
+{
+    MainDialog dialog;
+    const auto opened = whenModal<AboutDialog>([](AboutDialog *about) { about->reject(); });
+    dialog.handleSystemCommand(0x0013);
+    QVERIFY(*opened);
+}
+
+void tst_MainDialog::minimizeFromWindowMenu()
+{
+    MainDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    menuEntry(dialog, 0xF020)->trigger();
+    QTRY_VERIFY(dialog.isMinimized());
+}
+
+void tst_MainDialog::moveFromWindowMenu()
+{
+    MainDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    dialog.move(200, 150);
+    QTRY_COMPARE(dialog.pos(), QPoint(200, 150));
+    QWidget *focus = control<QWidget>(dialog, 1000);
+
+    menuEntry(dialog, 0xF010)->trigger();
+    QTest::keyClick(focus, Qt::Key_Right);
+    QTRY_COMPARE(dialog.pos(), QPoint(208, 150));
+    QTest::keyClick(focus, Qt::Key_Down, Qt::ControlModifier);
+    QTRY_COMPARE(dialog.pos(), QPoint(208, 151));
+    QTest::keyClick(focus, Qt::Key_Escape); // puts the window back, and does not close it
+    QTRY_COMPARE(dialog.pos(), QPoint(200, 150));
+    QVERIFY(dialog.isVisible());
+
+    menuEntry(dialog, 0xF010)->trigger();
+    QTest::keyClick(focus, Qt::Key_Left);
+    QTest::keyClick(focus, Qt::Key_Return);
+    QTRY_COMPARE(dialog.pos(), QPoint(192, 150));
+    QTest::keyClick(focus, Qt::Key_Left); // the move has ended: the key is the button's again
+    QCOMPARE(dialog.pos(), QPoint(192, 150));
+}
+
+QTEST_MAIN(tst_MainDialog)
+#include "tst_maindialog.moc"
