@@ -94,7 +94,7 @@ template <typename Modal>
 std::shared_ptr<bool> whenModal(std::function<void(Modal *)> action)
 {
     auto ran = std::make_shared<bool>(false);
-    auto *timer = new QTimer;
+    auto *timer = new QTimer(QCoreApplication::instance());
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
     QObject::connect(timer, &QTimer::timeout, [timer, clock, ran, action] {

@@ -77,9 +77,16 @@ void tst_Application::runEndsWithStatusZero()
     QFETCH(Ending, ending);
     bool wasMainWindow = false;
     bool hadNoParent = false;
+    bool stuck = false;
     const auto ran = whenModal<MainDialog>([&](MainDialog *dialog) {
         wasMainWindow = application->mainWindow() == dialog;
         hadNoParent = dialog->parentWidget() == nullptr;
+        // A dialog that does not close fails the test instead of hanging it.
+        QTimer::singleShot(10000, dialog, [dialog, &stuck] {
+            stuck = true;
+            dialog->reject();
+        });
+        QVERIFY(QTest::qWaitForWindowActive(dialog)); // shortcuts go to the active window
         QWidget *newButton = control<QWidget>(*dialog, 1000);
         switch (ending) {
         case Ending::Esc:
@@ -98,6 +105,7 @@ void tst_Application::runEndsWithStatusZero()
     });
     QCOMPARE(application->run(), 0);
     QVERIFY(*ran);
+    QVERIFY(!stuck);
     QVERIFY(wasMainWindow);
     QVERIFY(hadNoParent);
     QCOMPARE(application->mainWindow(), nullptr);
@@ -111,6 +119,7 @@ void tst_Application::helpSaysNoHelpFile()
             message = box->text();
             box->accept();
         });
+        QVERIFY(QTest::qWaitForWindowActive(dialog)); // shortcuts go to the active window
         QTest::keyClick(control<QWidget>(*dialog, 1000), Qt::Key_F1);
         // Back from the message: the dialog is still there and ends as usual.
         QTest::keyClick(control<QWidget>(*dialog, 1000), Qt::Key_Escape);

@@ -378,6 +378,12 @@ void tst_MainDialog::closingEndsTheDialog()
 {
     QFETCH(Ending, ending);
     MainDialog dialog;
+    bool stuck = false;
+    // A dialog that does not close fails the test instead of hanging it.
+    QTimer::singleShot(10000, &dialog, [&dialog, &stuck] {
+        stuck = true;
+        dialog.reject();
+    });
     QTimer::singleShot(0, &dialog, [&dialog, ending] {
         QVERIFY(QTest::qWaitForWindowActive(&dialog)); // shortcuts go to the active window
         switch (ending) {
@@ -402,6 +408,7 @@ void tst_MainDialog::closingEndsTheDialog()
         }
     });
     QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+    QVERIFY(!stuck);
     QVERIFY(!dialog.isVisible());
 }
 
