@@ -21,6 +21,9 @@ ensure_packages() {
 build_packages=(g++ make cmake)
 # What the dialog needs to build and to run: Qt, its platform plugins and a font to lay out with.
 app_packages=(qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core)
+# What scripts/screenshot needs on top: a virtual X server, a way to find and close the window,
+# and a screen grabber.
+screenshot_packages=(xvfb xauth xdotool imagemagick)
 # What the tests, the command-line tool, the benchmarks and the packaging checks need.
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
     desktop-file-utils appstream)
