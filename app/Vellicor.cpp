@@ -38,4 +38,6 @@ void Application::showHelp(QWidget *parent)
 {
     QMessageBox::information(parent, QCoreApplication::applicationName(),
                              QObject::tr("No help file is installed for Vellicor."));
+    if (parent) // where no window manager hands the focus back
+        parent->activateWindow();
 }

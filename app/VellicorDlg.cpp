@@ -180,6 +180,7 @@ bool MainDialog::readDistance()
                             "years.")
                              .arg(problem)
                              .arg(lightyears));
+    activateWindow();
     distanceEdit->setFocus();
     return false;
 }
@@ -222,6 +223,8 @@ void MainDialog::handleSystemCommand(int commandId)
         // opens centred over it.
         AboutDialog about(this);
         about.exec();
+        // Back to the main window, also where no window manager hands the focus back.
+        activateWindow();
         return;
     }
     defaultSystemCommand(commandId);
