@@ -105,14 +105,13 @@ QFont templateFont(const DialogTemplate &dialogTemplate)
     return font;
 }
 
-BuiltControls buildDialog(QDialog &dialog, const DialogTemplate &dialogTemplate)
+void buildDialog(QDialog &dialog, const DialogTemplate &dialogTemplate)
 {
     dialog.setWindowTitle(QString::fromLatin1(dialogTemplate.caption));
     dialog.setFont(templateFont(dialogTemplate));
     const DialogUnits units(dialog.fontMetrics());
     dialog.setFixedSize(units.toPixels(dialogTemplate.rect).size());
 
-    BuiltControls built;
     QButtonGroup *radioGroup = nullptr;
     QWidget *previousInChain = nullptr;
     for (const ControlRow &row : dialogTemplate.controls) {
@@ -134,10 +133,8 @@ BuiltControls buildDialog(QDialog &dialog, const DialogTemplate &dialogTemplate)
         if (row.styles & startsGroup)
             radioGroup = nullptr;
         if (row.kind == ControlKind::RadioButton) {
-            if (!radioGroup) {
+            if (!radioGroup)
                 radioGroup = new QButtonGroup(&dialog);
-                built.radioGroups.push_back(radioGroup);
-            }
             radioGroup->addButton(static_cast<QRadioButton *>(control),
                                   static_cast<int>(radioGroup->buttons().size()));
         }
@@ -151,7 +148,5 @@ BuiltControls buildDialog(QDialog &dialog, const DialogTemplate &dialogTemplate)
                 QWidget::setTabOrder(previousInChain, control);
             previousInChain = control;
         }
-        built.widgets.push_back(control);
     }
-    return built;
 }

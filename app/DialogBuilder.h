@@ -4,10 +4,8 @@
 #include <QString>
 
 #include <span>
-#include <vector>
 
 QT_BEGIN_NAMESPACE
-class QButtonGroup;
 class QDialog;
 class QFont;
 class QFontMetrics;
@@ -83,14 +81,8 @@ private:
 // The font a template names, at its point size.
 QFont templateFont(const DialogTemplate &dialogTemplate);
 
-// The widgets built from a template, in template order, and one button group per radio group;
-// a radio button's ID in its group is its position there.
-struct BuiltControls {
-    std::vector<QWidget *> widgets;
-    std::vector<QButtonGroup *> radioGroups;
-};
-
 // Builds `dialogTemplate` on `dialog`: caption, font, fixed size and every control, each
 // parented to the dialog, named after its ID and placed at its rectangle (a static text's only
-// widened to fit its text), with the focus chain in template order.
-BuiltControls buildDialog(QDialog &dialog, const DialogTemplate &dialogTemplate);
+// widened to fit its text), with the focus chain in template order. Each radio group gets an
+// exclusive QButtonGroup in which a button's ID is its position in the group.
+void buildDialog(QDialog &dialog, const DialogTemplate &dialogTemplate);

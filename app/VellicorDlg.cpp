@@ -29,8 +29,9 @@ using vellicor::RaceProfile;
 
 namespace {
 
-// Owning the profile frees it when the process exits, so leak checkers stay quiet; until then
-// it is never freed, whichever dialog is open.
+// The process-wide profile. It outlives the dialog that made it; a run has one main dialog, and
+// only a later one (as in the tests) replaces it. Being owned here, it is freed as the process
+// exits rather than left to the operating system, so leak checkers stay quiet.
 std::unique_ptr<RaceProfile> raceProfile;
 
 // The result boxes in the order the data exchange visits them.
