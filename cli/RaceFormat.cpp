@@ -9,39 +9,9 @@ namespace vellicor {
 
 namespace {
 
-// The members behind each category's result index and extension; Tech/Sci Level has neither, it
-// is the five engineering fields.
-struct CategoryMembers {
-    std::int32_t RaceProfile::*index;
-    std::int32_t RaceProfile::*extension;
-};
-
-constexpr std::array<CategoryMembers, 10> categoryMembers{{
-    {&RaceProfile::basicType, nullptr},
-    {&RaceProfile::racialOrigins, nullptr},
-    {&RaceProfile::kinshipStructure, &RaceProfile::kinshipStructureExtension},
-    {&RaceProfile::values, nullptr},
-    {&RaceProfile::politicalStructure, &RaceProfile::politicalStructureExtension},
-    {nullptr, nullptr},
-    {&RaceProfile::language, nullptr},
-    {&RaceProfile::worship, &RaceProfile::worshipExtension},
-    {&RaceProfile::xenoAcceptance, nullptr},
-    {&RaceProfile::problems, &RaceProfile::problemsExtension},
-}};
-
-// In the order the Tech/Sci Level text shows them.
-struct EngineeringField {
-    std::string_view name;
-    ScienceLevel RaceProfile::*level;
-};
-
-constexpr std::array<EngineeringField, 5> engineeringFields{{
-    {"computer", &RaceProfile::compEng},
-    {"electrical", &RaceProfile::elecEng},
-    {"mechanical", &RaceProfile::mechEng},
-    {"power", &RaceProfile::powrEng},
-    {"weapon", &RaceProfile::weapEng},
-}};
+// The JSON's names for the engineering fields, in the order of engineeringFields.
+constexpr std::array<std::string_view, 5> engineeringFieldNames{"computer", "electrical",
+                                                                "mechanical", "power", "weapon"};
 
 constexpr std::size_t longestLabel =
     std::ranges::max(categoryLabels, {}, [](std::string_view label) {
@@ -174,11 +144,9 @@ void raceToJson(const RolledRace &race, nlohmann::ordered_json &json)
                 entry["extension"] = 0;
             if (category == TechSciLevel) {
                 entry["fields"] = Json::array();
-                for (const EngineeringField &field : engineeringFields)
-                    entry["fields"].push_back({{"field", field.name},
-                                               {"diffLevel", 0},
-                                               {"rankBonus", 0},
-                                               {"miscMod", 0}});
+                for (const std::string_view name : engineeringFieldNames)
+                    entry["fields"].push_back(
+                        {{"field", name}, {"diffLevel", 0}, {"rankBonus", 0}, {"miscMod", 0}});
             }
             entry["text"] = "";
             categories.push_back(std::move(entry));
@@ -209,7 +177,7 @@ void raceToJson(const RolledRace &race, nlohmann::ordered_json &json)
         if (category == TechSciLevel) {
             Json &fields = entry["fields"];
             for (std::size_t field = 0; field < engineeringFields.size(); ++field) {
-                const ScienceLevel &level = race.profile.*engineeringFields[field].level;
+                const ScienceLevel &level = race.profile.*engineeringFields[field];
                 fields[field]["diffLevel"] = level.diffLevel;
                 fields[field]["rankBonus"] = level.rankBonus;
                 fields[field]["miscMod"] = level.miscMod;

@@ -153,27 +153,13 @@ constexpr DescriptionTable problemsTexts{{
     {"Misunderstood / misrepresented by other races"},
 }};
 
-struct CategoryTexts {
-    std::int32_t RaceProfile::*index;
-    std::int32_t RaceProfile::*extension; // read only by rows with a suffix rule
-    const DescriptionTable *rows;
-};
-
 // By Category. Tech/Sci Level is formatted from the engineering fields instead.
-constexpr std::array<CategoryTexts, 10> categoryTexts{{
-    {&RaceProfile::basicType, nullptr, &basicTypeTexts},
-    {&RaceProfile::racialOrigins, nullptr, &racialOriginsTexts},
-    {&RaceProfile::kinshipStructure, &RaceProfile::kinshipStructureExtension,
-     &kinshipStructureTexts},
-    {&RaceProfile::values, nullptr, &valuesTexts},
-    {&RaceProfile::politicalStructure, &RaceProfile::politicalStructureExtension,
-     &politicalStructureTexts},
-    {nullptr, nullptr, nullptr},
-    {&RaceProfile::language, nullptr, &languageTexts},
-    {&RaceProfile::worship, &RaceProfile::worshipExtension, &worshipTexts},
-    {&RaceProfile::xenoAcceptance, nullptr, &xenoAcceptanceTexts},
-    {&RaceProfile::problems, &RaceProfile::problemsExtension, &problemsTexts},
-}};
+constexpr std::array<const DescriptionTable *, 10> categoryTexts{
+    &basicTypeTexts,          &racialOriginsTexts,
+    &kinshipStructureTexts,   &valuesTexts,
+    &politicalStructureTexts, nullptr,
+    &languageTexts,           &worshipTexts,
+    &xenoAcceptanceTexts,     &problemsTexts};
 
 // Engineering field titles, in the order of engineeringFields.
 constexpr std::array<std::string_view, 5> engineeringTitles{
@@ -218,15 +204,17 @@ std::string RaceProfile::describe(Category category) const
     if (category == TechSciLevel)
         return describeScienceLevels(*this);
 
-    const CategoryTexts &texts = categoryTexts[category];
-    const std::int32_t index = this->*texts.index;
-    if (index < 0 || index >= std::ssize(*texts.rows))
+    const DescriptionTable &rows = *categoryTexts[category];
+    const CategoryMembers members = categoryMembers[category];
+    const std::int32_t index = this->*members.index;
+    if (index < 0 || index >= std::ssize(rows))
         return std::string(fallbackText);
 
-    const DescriptionRow &row = (*texts.rows)[index];
+    // Only the four categories with an extension have rows with a suffix rule.
+    const DescriptionRow &row = rows[index];
     std::string text(row.text);
-    if (row.suffix)
-        text += row.suffix->pick(this->*texts.extension);
+    if (row.suffix && members.extension)
+        text += row.suffix->pick(this->*members.extension);
     return text;
 }
 

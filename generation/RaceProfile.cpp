@@ -12,17 +12,15 @@ constexpr std::int32_t percentileSides = 100;
 constexpr std::int32_t extensionSides = 10;
 constexpr std::int32_t openEndedUpwards = 0;
 
-// clang-format off
-constexpr CategoryStep basicTypeStep{&RaceProfile::basicType, nullptr, &HandedOnRow::basicType};
-constexpr CategoryStep racialOriginsStep{&RaceProfile::racialOrigins, nullptr, &HandedOnRow::racialOrigins};
-constexpr CategoryStep kinshipStructureStep{&RaceProfile::kinshipStructure, &RaceProfile::kinshipStructureExtension, &HandedOnRow::kinshipStructure};
-constexpr CategoryStep valuesStep{&RaceProfile::values, nullptr, &HandedOnRow::values};
-constexpr CategoryStep politicalStructureStep{&RaceProfile::politicalStructure, &RaceProfile::politicalStructureExtension, &HandedOnRow::politicalStructure};
-constexpr CategoryStep languageStep{&RaceProfile::language, nullptr, &HandedOnRow::language};
-constexpr CategoryStep worshipStep{&RaceProfile::worship, &RaceProfile::worshipExtension, &HandedOnRow::worship};
-constexpr CategoryStep xenoAcceptanceStep{&RaceProfile::xenoAcceptance, nullptr, &HandedOnRow::xenoAcceptance};
-constexpr CategoryStep problemsStep{&RaceProfile::problems, &RaceProfile::problemsExtension, &HandedOnRow::problems};
-// clang-format on
+constexpr CategoryStep basicTypeStep{BasicType, &HandedOnRow::basicType};
+constexpr CategoryStep racialOriginsStep{RacialOrigins, &HandedOnRow::racialOrigins};
+constexpr CategoryStep kinshipStructureStep{KinshipStructure, &HandedOnRow::kinshipStructure};
+constexpr CategoryStep valuesStep{Values, &HandedOnRow::values};
+constexpr CategoryStep politicalStructureStep{PoliticalStructure, &HandedOnRow::politicalStructure};
+constexpr CategoryStep languageStep{Language, &HandedOnRow::language};
+constexpr CategoryStep worshipStep{Worship, &HandedOnRow::worship};
+constexpr CategoryStep xenoAcceptanceStep{XenoAcceptance, &HandedOnRow::xenoAcceptance};
+constexpr CategoryStep problemsStep{Problems, &HandedOnRow::problems};
 
 std::int32_t rollBand(RollModifier in)
 {
@@ -50,10 +48,11 @@ ScienceLevel RaceProfile::rollScienceField(RollModifier in)
 
 RollModifier RaceProfile::rollCategory(RollModifier in, const CategoryStep &step)
 {
+    const CategoryMembers members = categoryMembers[step.category];
     const std::int32_t band = rollBand(in);
-    this->*step.index = band;
-    if (step.extension)
-        this->*step.extension = rollDice(extensionSides, 1);
+    this->*members.index = band;
+    if (members.extension)
+        this->*members.extension = rollDice(extensionSides, 1);
     return handedOn[band].*step.handedOn;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -102,5 +103,31 @@ public:
 private:
     RollModifier rollCategory(RollModifier in, const CategoryStep &step);
 };
+
+// Where each category's values live, by Category: its result index and, for four categories,
+// the 1D10 that refines it. Tech/Sci Level has neither; its values are the engineering fields.
+struct CategoryMembers {
+    std::int32_t RaceProfile::*index;
+    std::int32_t RaceProfile::*extension; // nullptr: no extension
+};
+
+inline constexpr std::array<CategoryMembers, 10> categoryMembers{{
+    {&RaceProfile::basicType, nullptr},
+    {&RaceProfile::racialOrigins, nullptr},
+    {&RaceProfile::kinshipStructure, &RaceProfile::kinshipStructureExtension},
+    {&RaceProfile::values, nullptr},
+    {&RaceProfile::politicalStructure, &RaceProfile::politicalStructureExtension},
+    {nullptr, nullptr},
+    {&RaceProfile::language, nullptr},
+    {&RaceProfile::worship, &RaceProfile::worshipExtension},
+    {&RaceProfile::xenoAcceptance, nullptr},
+    {&RaceProfile::problems, &RaceProfile::problemsExtension},
+}};
+
+// The engineering fields in the order they are rolled and described: computer, electrical,
+// mechanical, power, weapon.
+inline constexpr std::array<ScienceLevel RaceProfile::*, 5> engineeringFields{
+    &RaceProfile::compEng, &RaceProfile::elecEng, &RaceProfile::mechEng, &RaceProfile::powrEng,
+    &RaceProfile::weapEng};
 
 } // namespace vellicor

@@ -77,11 +77,6 @@ inline constexpr std::array<ScienceLevel, 10> engineeringRows{{
 }};
 // clang-format on
 
-// The engineering fields in the order they are rolled and described.
-inline constexpr std::array<ScienceLevel RaceProfile::*, 5> engineeringFields{
-    &RaceProfile::compEng, &RaceProfile::elecEng, &RaceProfile::mechEng, &RaceProfile::powrEng,
-    &RaceProfile::weapEng};
-
 // The RollModifier that starts the chain, by Location.
 inline constexpr std::array<RollModifier, 3> startingModifiers{{
     {-50, false}, // InnerProvince
@@ -92,10 +87,10 @@ inline constexpr std::array<RollModifier, 3> startingModifiers{{
 // The distance at which a race rolls neither higher nor lower.
 inline constexpr std::int32_t neutralLightyears = 50;
 
-// Which members a single-category step writes and which column of handedOn it returns.
+// A single-category step: the category whose members it writes and the column of handedOn it
+// returns.
 struct CategoryStep {
-    std::int32_t RaceProfile::*index;
-    std::int32_t RaceProfile::*extension; // nullptr: the category has no 1D10 extension
+    Category category;
     RollModifier HandedOnRow::*handedOn;
 };
 
