@@ -39,19 +39,13 @@ void forEachLine(std::string_view text, OnLine onLine)
     }
 }
 
-// generate() rolls any value but Frontier and Backnet as InnerProvince, and so do the headings.
-std::size_t locationIndex(Location location)
-{
-    return location == Frontier || location == Backnet ? location : InnerProvince;
-}
-
 void appendHeading(std::string &buffer, const RolledRace &race)
 {
     const bool oneLightyear = race.lightyears == 1 || race.lightyears == -1;
     buffer += "Race ";
     buffer += std::to_string(race.number);
     buffer += ": ";
-    buffer += locationLabels[locationIndex(race.location)];
+    buffer += locationLabels[rolledLocation(race.location)];
     buffer += ", ";
     buffer += std::to_string(race.lightyears);
     buffer += oneLightyear ? " light year from Sol, seed " : " light years from Sol, seed ";
@@ -158,7 +152,8 @@ void raceToJson(const RolledRace &race, nlohmann::ordered_json &json)
                 {"categories", std::move(categories)}};
     }
 
-    const std::size_t location = locationIndex(race.location);
+    // Headings name the location the race was rolled for.
+    const std::size_t location = rolledLocation(race.location);
     json["race"] = race.number;
     json["seed"] = race.seed;
     Json &place = json["location"];

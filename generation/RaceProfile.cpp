@@ -113,8 +113,7 @@ RollModifier RaceProfile::rollProblems(RollModifier in)
 
 void RaceProfile::generate(Location location, std::int32_t lightyears)
 {
-    const bool known = location == Frontier || location == Backnet;
-    const RollModifier start = startingModifiers[known ? location : InnerProvince];
+    const RollModifier start = startingModifiers[rolledLocation(location)];
 
     const RollModifier fromBasicType = rollBasicType(start);
     const RollModifier fromOrigins =

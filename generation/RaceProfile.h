@@ -46,6 +46,13 @@ enum Category : std::int32_t {
     Problems = 9,
 };
 
+// The location a race is rolled for: a value with no starting modifier of its own rolls as
+// InnerProvince, so every input yields a full race.
+constexpr Location rolledLocation(Location location)
+{
+    return location == Frontier || location == Backnet ? location : InnerProvince;
+}
+
 // Everything rolled for one race. A rolled member holds -1 until its roll step has run; after
 // generate() every result index is 0 to 9 and every extension 1 to 10.
 class RaceProfile
@@ -87,8 +94,8 @@ public:
     RollModifier rollProblems(RollModifier in);
 
     // Rolls a whole race: all ten steps in a fixed order, each fed by the steps it depends on.
-    // The distance shifts Racial Origins and Language by lightyears - 50 (saturating). A location
-    // other than Frontier or Backnet rolls as InnerProvince, so every input yields a full race.
+    // The distance shifts Racial Origins and Language by lightyears - 50 (saturating). The
+    // location is taken through rolledLocation().
     void generate(Location location, std::int32_t lightyears);
 
     // The text shown for a category. A category outside 0 to 9, or a result index that is not
