@@ -3,6 +3,8 @@
 #include "generation/Dice.h"
 #include "generation/RaceProfile.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -17,6 +19,9 @@
 
 namespace vellicor {
 namespace {
+
+using testing::ScriptedDice;
+using testing::SilentTrace;
 
 struct CliResult {
     int status;
@@ -35,30 +40,6 @@ CliResult runWith(const std::vector<std::string> &arguments)
     const int status = runCli(static_cast<int>(argv.size() - 1), argv.data(), out, err);
     return {status, out.str(), err.str()};
 }
-
-// Faces come from the list for the lifetime of the object, so the races are known in advance.
-class ScriptedFaces
-{
-public:
-    explicit ScriptedFaces(std::vector<std::int32_t> faces) : faces(std::move(faces))
-    {
-        setFaceSource([this](std::int32_t) {
-            if (position < this->faces.size())
-                return this->faces[position++];
-            ADD_FAILURE() << "the dice were asked for more faces than scripted";
-            return 1;
-        });
-    }
-    ~ScriptedFaces() { setFaceSource(nullptr); }
-    ScriptedFaces(const ScriptedFaces &) = delete;
-    ScriptedFaces &operator=(const ScriptedFaces &) = delete;
-
-    std::size_t unused() const { return faces.size() - position; }
-
-private:
-    std::vector<std::int32_t> faces;
-    std::size_t position = 0;
-};
 
 // One Frontier race at 50 light years; each comment gives the roll's incoming modifier and band.
 const std::vector<std::int32_t> frontierRaceFaces{
@@ -85,7 +66,7 @@ std::vector<std::string> with(std::vector<std::string> arguments,
 
 TEST(CliOutput, TextOfOneRace)
 {
-    ScriptedFaces dice(frontierRaceFaces);
+    ScriptedDice dice(frontierRaceFaces);
     const CliResult result = runWith(frontierRaceArguments);
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
@@ -119,7 +100,7 @@ TEST(CliOutput, TextOfOneRace)
 
 TEST(CliOutput, MarkdownOfOneRace)
 {
-    ScriptedFaces dice(frontierRaceFaces);
+    ScriptedDice dice(frontierRaceFaces);
     const CliResult result = runWith(with(frontierRaceArguments, {"--format", "markdown"}));
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out,
@@ -156,7 +137,7 @@ TEST(CliOutput, MarkdownOfOneRace)
 TEST(CliOutput, JsonOfOneRace)
 {
     using Json = nlohmann::ordered_json;
-    ScriptedFaces dice(frontierRaceFaces);
+    ScriptedDice dice(frontierRaceFaces);
     const CliResult result = runWith(with(frontierRaceArguments, {"--format", "json"}));
     EXPECT_EQ(result.status, 0);
 
@@ -293,12 +274,6 @@ TEST(CliOutput, JsonIsOneArrayOfNumberedRaces)
     }
 }
 
-// Silences the library's trace while the test itself rolls.
-struct SilentTrace {
-    SilentTrace() { setTraceSink(nullptr); }
-    ~SilentTrace() { resetTraceSink(); }
-};
-
 // The promise to game masters: --seed S gives the races of a dialog seeded with S.
 TEST(CliSeed, JsonMatchesTheLibraryAfterSrand)
 {
@@ -325,7 +300,7 @@ TEST(CliSeed, JsonMatchesTheLibraryAfterSrand)
         {&RaceProfile::xenoAcceptance, nullptr},
         {&RaceProfile::problems, &RaceProfile::problemsExtension}};
     for (const auto &c : cases) {
-        SCOPED_TRACE(testing::Message() << "seed " << c.seed << ", location " << c.location);
+        SCOPED_TRACE(::testing::Message() << "seed " << c.seed << ", location " << c.location);
         const CliResult result = runWith(
             {"--format", "json", "--seed", std::to_string(c.seed), "--location", c.location,
              "--lightyears", std::to_string(c.lightyears), "--count", std::to_string(c.count)});
@@ -404,7 +379,7 @@ TEST(CliOptions, AcceptedSpellings)
         {{"--lightyears", "-2147483648"}, {"--lightyears=-2147483648"}},
     };
     for (const auto &[given, meaning] : cases) {
-        SCOPED_TRACE(testing::PrintToString(given));
+        SCOPED_TRACE(::testing::PrintToString(given));
         const CliResult expected = runWith(with({"--seed", "5"}, meaning));
         const CliResult actual = runWith(with({"--seed", "5"}, given));
         ASSERT_EQ(expected.status, 0) << expected.err;
@@ -443,7 +418,7 @@ TEST(CliOptions, BadInputIsOneLineOnErrAndStatusTwo)
         {{"--location", "in\nner"}, {"--location"}},
     };
     for (const auto &[arguments, mentioned] : cases) {
-        SCOPED_TRACE(testing::PrintToString(arguments));
+        SCOPED_TRACE(::testing::PrintToString(arguments));
         const CliResult result = runWith(arguments);
         EXPECT_EQ(result.status, 2);
         EXPECT_EQ(result.out, "");
@@ -489,11 +464,11 @@ TEST(CliTrace, GoesToErrOnlyWhenAsked)
         profile.generate(Backnet, 80);
         resetTraceSink();
     }
-    testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStdout();
     const CliResult traced = runWith({"--seed", "21", "--location", "backnet", "--lightyears", "80",
                                       "--count", "2", "--trace", "--format", "json"});
     const CliResult quiet = runWith({"--seed", "21", "--count", "2"});
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
 
     EXPECT_EQ(traced.status, 0);
     EXPECT_EQ(traced.err, libraryTrace);
@@ -506,11 +481,11 @@ TEST(CliTrace, LibraryTraceIsBackOnStandardOutputAfterEveryRun)
 {
     for (const std::vector<std::string> &arguments :
          {std::vector<std::string>{"--trace"}, {}, {"--count", "0", "--trace"}}) {
-        SCOPED_TRACE(testing::PrintToString(arguments));
+        SCOPED_TRACE(::testing::PrintToString(arguments));
         runWith(arguments);
-        testing::internal::CaptureStdout();
+        ::testing::internal::CaptureStdout();
         rollDice(10, 1);
-        EXPECT_NE(testing::internal::GetCapturedStdout().find(" Rolled 1D10 total = "),
+        EXPECT_NE(::testing::internal::GetCapturedStdout().find(" Rolled 1D10 total = "),
                   std::string::npos);
     }
 }
