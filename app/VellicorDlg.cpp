@@ -5,6 +5,7 @@
 #include "app/DistanceField.h"
 #include "app/Resources.h"
 #include "app/WindowMove.h"
+#include "generation/Dice.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -55,11 +56,6 @@ Widget *controlById(const QWidget &dialog, int id)
 RaceProfile *currentRaceProfile()
 {
     return raceProfile.get();
-}
-
-std::int32_t seedFromClock(std::time_t seconds)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(seconds));
 }
 
 // A top-level window of its own, so it has a taskbar button although it is a dialog.
@@ -127,7 +123,7 @@ void MainDialog::initialise()
     exchangeData(Exchange::toControls);
 
     raceProfile = std::make_unique<RaceProfile>();
-    raceProfile->randomSeed = seedFromClock(std::time(nullptr));
+    raceProfile->randomSeed = vellicor::seedFromClock(std::time(nullptr));
     // The only place the random source is seeded.
     std::srand(static_cast<unsigned>(raceProfile->randomSeed));
 

@@ -23,10 +23,6 @@ class ResultBox;
 // Null before the first main dialog.
 vellicor::RaceProfile *currentRaceProfile();
 
-// The seed for a clock reading in seconds since 1970. After January 2038 the seconds no longer
-// fit a signed 32-bit integer; the low 32 bits are kept, which still change every second.
-std::int32_t seedFromClock(std::time_t seconds);
-
 // The program's main window: the user picks a location and a distance, presses New and reads
 // the ten descriptions. Opens with a race for Inner Province at 0 light years.
 class MainDialog : public QDialog

@@ -1,5 +1,5 @@
-#include "cli/RaceFormat.h"
 #include "cli/run.h"
+#include "formats/RaceFormat.h"
 
 #include "generation/Dice.h"
 

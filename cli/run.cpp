@@ -1,6 +1,6 @@
 #include "cli/run.h"
 
-#include "cli/RaceFormat.h"
+#include "formats/RaceFormat.h"
 #include "generation/Dice.h"
 
 #include <CLI/CLI.hpp>
@@ -200,12 +200,6 @@ std::string describeExtraArgument(std::string_view argument)
     return "unexpected argument " + quotedValue(argument) + " (every value follows its option)";
 }
 
-// The dialog seeds with the clock's seconds stored in a signed 32-bit member: the low 32 bits.
-std::int32_t clockSeed()
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(std::time(nullptr)));
-}
-
 int finishOutput(std::ostream &out, std::ostream &err)
 {
     out.flush();
@@ -280,7 +274,7 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
         if (!app.remaining().empty())
             return reportBadInput(err, describeExtraArgument(app.remaining().front()));
         if (app.count("--seed") == 0)
-            options.seed = clockSeed();
+            options.seed = seedFromClock(std::time(nullptr));
         return rollRaces(options, out, err);
     } catch (const std::ios_base::failure &) {
         // A stream that throws on failure: the same write failure as a stream that sets badbit.

@@ -13,6 +13,7 @@ namespace {
 
 FaceSource faceSource;
 TraceSink traceSink;
+TraceSink traceRecorder;
 bool traceToStandardOutput = true;
 
 // Highest face that ends an upward open-ended roll; anything above rolls again.
@@ -29,21 +30,23 @@ std::int32_t drawFace(std::int32_t sides)
     return std::clamp(faceSource(sides), 1, sides);
 }
 
-// Every trace line is one printf-style format; the sink gets it formatted, standard output
-// gets it through printf itself.
+// Every trace line is one printf-style format, formatted only when someone takes it.
 template <typename... Args>
 void trace(const char *format, Args... args)
 {
-    if (traceToStandardOutput) {
-        std::printf(format, args...);
+    if (!traceToStandardOutput && !traceSink && !traceRecorder)
         return;
-    }
-    if (!traceSink)
+    char buffer[128];
+    const int length = std::snprintf(buffer, sizeof buffer, format, args...);
+    if (length <= 0)
         return;
-    char line[128];
-    const int length = std::snprintf(line, sizeof line, format, args...);
-    if (length > 0)
-        traceSink(std::string_view(line, std::min<std::size_t>(length, sizeof line - 1)));
+    const std::string_view line(buffer, std::min<std::size_t>(length, sizeof buffer - 1));
+    if (traceToStandardOutput)
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    else if (traceSink)
+        traceSink(line);
+    if (traceRecorder)
+        traceRecorder(line);
 }
 
 void traceFirstFace(std::int32_t face)
@@ -106,6 +109,11 @@ void setFaceSource(FaceSource source)
     faceSource = std::move(source);
 }
 
+std::int32_t seedFromClock(std::time_t seconds)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(seconds));
+}
+
 void setTraceSink(TraceSink sink)
 {
     traceSink = std::move(sink);
@@ -116,6 +124,11 @@ void resetTraceSink()
 {
     traceSink = nullptr;
     traceToStandardOutput = true;
+}
+
+void setTraceRecorder(TraceSink recorder)
+{
+    traceRecorder = std::move(recorder);
 }
 
 } // namespace vellicor

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <string_view>
 
@@ -22,11 +23,20 @@ std::int32_t rollOpenEnded(std::int32_t mode);
 using FaceSource = std::function<std::int32_t(std::int32_t sides)>;
 void setFaceSource(FaceSource source);
 
+// The seed for a clock reading in seconds since 1970, as the dialog and vellicor-cli seed the
+// random source with std::srand. After January 2038 the seconds no longer fit a signed 32-bit
+// integer; the low 32 bits are kept, which still change every second.
+std::int32_t seedFromClock(std::time_t seconds);
+
 // Where trace lines go. By default every line is written to standard output. A sink installed
 // here receives every line, its "\n" included; an empty sink silences the trace (and skips
 // formatting it). resetTraceSink() restores standard output.
 using TraceSink = std::function<void(std::string_view line)>;
 void setTraceSink(TraceSink sink);
 void resetTraceSink();
+
+// Also hands every trace line to `recorder`, wherever the sink sends it (even when it silences
+// the trace): a log can keep the lines that standard output shows. An empty recorder stops.
+void setTraceRecorder(TraceSink recorder);
 
 } // namespace vellicor

@@ -19,8 +19,9 @@ ensure_packages() {
 
 # What building anything needs.
 build_packages=(g++ make cmake)
-# What the dialog needs to build and to run: Qt, its platform plugins and a font to lay out with.
-app_packages=(qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core)
+# What the dialog needs to build and to run: Qt, its platform plugins, a font to lay out with and
+# the JSON library of the race formats.
+app_packages=(qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core nlohmann-json3-dev)
 # What scripts/screenshot needs on top: a virtual X server, a way to find and close the window,
 # and a screen grabber.
 screenshot_packages=(xvfb xauth xdotool imagemagick)

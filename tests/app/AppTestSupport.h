@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/Controls.h"
+#include "formats/RolledRace.h"
 #include "generation/Dice.h"
-#include "generation/RaceProfile.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -60,12 +60,11 @@ inline Race referenceRace(RepeatableDice &dice, vellicor::Location location,
                           std::int32_t lightyears)
 {
     dice.restart();
-    vellicor::RaceProfile profile;
-    profile.generate(location, lightyears);
-    Race race;
-    for (int category = 0; category < 10; ++category)
-        race.texts[category] = profile.describe(static_cast<vellicor::Category>(category));
-    race.draws = dice.draws;
+    vellicor::RolledRace rolled;
+    rolled.location = location;
+    rolled.lightyears = lightyears;
+    rolled.roll();
+    Race race{rolled.texts, dice.draws};
     dice.restart();
     return race;
 }

@@ -76,8 +76,6 @@ private slots:
     void startState();
     void firstRaceIsInnerProvinceAtZero();
     void seededFromTheStoredSeed();
-    void seedFromClock_data();
-    void seedFromClock();
     void backnetAt120InThatVeryPress();
     void radioButtonsTakeClicksThroughTheFrame();
     void twoPressesGiveTwoRaces();
@@ -139,8 +137,8 @@ void tst_MainDialog::startState()
 
     const vellicor::RaceProfile *profile = currentRaceProfile();
     QVERIFY(profile);
-    QVERIFY(profile->randomSeed >= ::seedFromClock(before));
-    QVERIFY(profile->randomSeed <= ::seedFromClock(after));
+    QVERIFY(profile->randomSeed >= vellicor::seedFromClock(before));
+    QVERIFY(profile->randomSeed <= vellicor::seedFromClock(after));
 }
 
 void tst_MainDialog::firstRaceIsInnerProvinceAtZero()
@@ -163,27 +161,6 @@ void tst_MainDialog::seededFromTheStoredSeed()
     again.generate(InnerProvince, 0);
     for (int category = 0; category < 10; ++category)
         QCOMPARE(shown[category], again.describe(static_cast<vellicor::Category>(category)));
-}
-
-void tst_MainDialog::seedFromClock_data()
-{
-    QTest::addColumn<qint64>("seconds");
-    QTest::addColumn<int>("seed");
-    QTest::newRow("epoch") << qint64(0) << 0;
-    QTest::newRow("a day in 2026") << qint64(1796796000) << 1796796000;
-    QTest::newRow("last second of 32-bit time") << qint64(2147483647) << 2147483647;
-    QTest::newRow("first second past 2038")
-        << qint64(2147483648) << std::numeric_limits<int>::min();
-    QTest::newRow("2^32 + 5: low 32 bits") << qint64(4294967301) << 5;
-}
-
-void tst_MainDialog::seedFromClock()
-{
-    if (sizeof(std::time_t) < 8)
-        QSKIP("time_t is 32 bits here: the clock never passes 2038");
-    QFETCH(qint64, seconds);
-    QFETCH(int, seed);
-    QCOMPARE(::seedFromClock(static_cast<std::time_t>(seconds)), seed);
 }
 
 void tst_MainDialog::backnetAt120InThatVeryPress()

@@ -172,6 +172,48 @@ TEST(DefaultDice, EmptySinkSilencesWithoutChangingTheRolls)
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
 }
 
+// A log beside standard output must hold exactly the bytes standard output got, and keep
+// recording while the trace is silenced.
+TEST(TraceRecorder, GetsEveryLineWhereverTheTraceGoes)
+{
+    std::string recorded;
+    setTraceRecorder([&recorded](std::string_view line) { recorded += line; });
+    std::srand(11);
+    ::testing::internal::CaptureStdout();
+    rollOpenEnded(1);
+    rollDice(10, 2);
+    const std::string printed = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(recorded, printed);
+
+    recorded.clear();
+    {
+        testing::SilentTrace silent;
+        std::srand(11);
+        rollOpenEnded(1);
+        rollDice(10, 2);
+    }
+    setTraceRecorder(nullptr);
+    EXPECT_EQ(recorded, printed);
+}
+
+TEST(SeedFromClock, KeepsTheLowThirtyTwoBits)
+{
+    if (sizeof(std::time_t) < 8)
+        GTEST_SKIP() << "time_t is 32 bits here: the clock never passes 2038";
+    const struct {
+        std::int64_t seconds;
+        std::int32_t seed;
+    } cases[] = {
+        {0, 0},
+        {1796796000, 1796796000}, // a day in 2026
+        {2147483647, 2147483647}, // last second of 32-bit time
+        {2147483648, INT32_MIN},  // first second past 2038
+        {4294967301, 5},          // 2^32 + 5
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(seedFromClock(static_cast<std::time_t>(c.seconds)), c.seed) << c.seconds;
+}
+
 TEST(DefaultDice, FacesStayWithinTheDie)
 {
     testing::SilentTrace silent;

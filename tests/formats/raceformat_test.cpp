@@ -1,4 +1,4 @@
-#include "cli/RaceFormat.h"
+#include "formats/RaceFormat.h"
 
 #include <gtest/gtest.h>
 

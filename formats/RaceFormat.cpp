@@ -1,6 +1,4 @@
-#include "cli/RaceFormat.h"
-
-#include "generation/Descriptions.h"
+#include "formats/RaceFormat.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -76,13 +74,6 @@ void appendMarkdownEscaped(std::string &buffer, std::string_view text)
 }
 
 } // namespace
-
-void RolledRace::roll()
-{
-    profile.generate(location, lightyears);
-    for (std::size_t category = 0; category < texts.size(); ++category)
-        texts[category] = profile.describe(static_cast<Category>(category));
-}
 
 void appendText(std::string &buffer, const RolledRace &race)
 {

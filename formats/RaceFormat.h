@@ -1,6 +1,6 @@
 #pragma once
 
-#include "generation/RaceProfile.h"
+#include "formats/RolledRace.h"
 
 #include <nlohmann/json.hpp>
 
@@ -17,20 +17,15 @@ enum class OutputFormat : std::int32_t { Text = 0, Markdown = 1, Json = 2 };
 inline constexpr std::array<std::string_view, 3> locationNames{"inner", "frontier", "backnet"};
 inline constexpr std::array<std::string_view, 3> formatNames{"text", "markdown", "json"};
 
-// One rolled race with everything the formats show. `number` counts the races rolled since the
-// random source was seeded with `seed`, starting at 1.
-struct RolledRace {
-    std::int32_t number = 1;
-    std::int32_t seed = 0;
-    Location location = InnerProvince;
-    std::int32_t lightyears = 0;
-    RaceProfile profile;
-    std::array<std::string, 10> texts; // describe(category) for Category 0 to 9
+// The label each category carries in the dialog and in every format, by Category.
+inline constexpr std::array<std::string_view, 10> categoryLabels{
+    "Basic Type",          "Racial Origins", "Kinship Structure", "Values",
+    "Political Structure", "Tech/Sci Level", "Language",          "Worship",
+    "Xeno Acceptance",     "Problems"};
 
-    // Rolls the next race from the current random source: one generate() and the ten
-    // describe() calls, exactly as the dialog's New does.
-    void roll();
-};
+// The label each location carries in the dialog and in every format, by Location.
+inline constexpr std::array<std::string_view, 3> locationLabels{"Inner Province", "Frontier",
+                                                                "Backnet"};
 
 // Each format appends one race to `buffer`; the texts keep their "\r\n" only in the JSON, where
 // they are exactly what describe() returned.

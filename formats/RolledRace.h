@@ -1,0 +1,26 @@
+#pragma once
+
+#include "generation/RaceProfile.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace vellicor {
+
+// One rolled race with everything the formats show. `number` counts the races rolled since the
+// random source was seeded with `seed`, starting at 1.
+struct RolledRace {
+    std::int32_t number = 1;
+    std::int32_t seed = 0;
+    Location location = InnerProvince;
+    std::int32_t lightyears = 0;
+    RaceProfile profile;
+    std::array<std::string, 10> texts; // by Category, with describe()'s "\r\n" line breaks
+
+    // Rolls the next race from the current random source for `location` and `lightyears`: one
+    // generate() and the ten describe() calls, as every New of the dialog does.
+    void roll();
+};
+
+} // namespace vellicor
