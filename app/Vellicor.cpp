@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QMessageBox>
 
+#include <csignal>
 #include <cstdio>
 
 Application::Application(int &argc, char **argv) : qtApplication(argc, argv)
@@ -15,6 +16,9 @@ Application::Application(int &argc, char **argv) : qtApplication(argc, argv)
     // Lets Wayland desktops match the window with the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.vellicor.Vellicor"));
     QApplication::setWindowIcon(applicationIcon());
+    // Standard output only carries the dice trace, a record kept on a best-effort basis: when
+    // whoever reads it goes away, writes fail quietly instead of ending the program.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 int Application::run()

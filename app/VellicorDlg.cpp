@@ -2,31 +2,42 @@
 
 #include "app/Controls.h"
 #include "app/DialogTemplates.h"
+#include "app/DiceLog.h"
 #include "app/DistanceField.h"
 #include "app/Resources.h"
+#include "app/SessionFiles.h"
 #include "app/WindowMove.h"
 #include "generation/Dice.h"
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDate>
+#include <QDir>
+#include <QFileDialog>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStandardPaths>
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <optional>
 
-using vellicor::Category;
 using vellicor::Location;
+using vellicor::OutputFormat;
 using vellicor::RaceProfile;
+using vellicor::RolledRace;
 
 namespace {
 
@@ -42,6 +53,16 @@ constexpr std::array<int, 10> resultBoxExchangeOrder{1015, 1017, 1021, 1019, 102
 // A title bar with the window menu and a close button; no resizing, no maximize.
 constexpr Qt::WindowFlags dialogChrome = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+
+// One race in one format, exactly as vellicor-cli writes a run of one race.
+QByteArray oneRace(OutputFormat format, const RolledRace &race)
+{
+    vellicor::RaceWriter writer(format);
+    std::string written(writer.opening());
+    writer.append(written, race);
+    written += writer.closing();
+    return QByteArray::fromStdString(written);
+}
 
 template <typename Widget>
 Widget *controlById(const QWidget &dialog, int id)
@@ -62,9 +83,22 @@ RaceProfile *currentRaceProfile()
 MainDialog::MainDialog(QWidget *parent)
     : QDialog(parent, Qt::Window | dialogChrome), icon(applicationIcon())
 {
+    // Every trace line of a roll is kept with its race, wherever else the trace goes.
+    vellicor::setTraceRecorder([this](std::string_view line) { rollingTrace += line; });
     createControls();
     connectSignals();
     initialise();
+}
+
+MainDialog::~MainDialog()
+{
+    vellicor::setTraceRecorder(nullptr);
+    // However the dialog goes, the last state of the session is kept on disk.
+    if (autosave) {
+        keepShownTexts();
+        autosave->schedule();
+        autosave->writeNow();
+    }
 }
 
 void MainDialog::createControls()
@@ -96,11 +130,42 @@ void MainDialog::createWindowMenu()
     close->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
     addAction(close); // the shortcut works with the menu closed too
 
+    createRaceCommands();
+
     const QString aboutText = loadString(resource::aboutMenuText);
     if (!aboutText.isEmpty()) {
         windowMenu->addSeparator();
         addCommand(aboutText, systemCommand::about);
     }
+}
+
+// The session's commands, a section of their own between the standard entries and About.
+void MainDialog::createRaceCommands()
+{
+    windowMenu->addSeparator();
+    const auto addRaceCommand = [this](const QString &text, const char *name,
+                                       const QKeySequence &keys, void (MainDialog::*slot)()) {
+        QAction *action = windowMenu->addAction(text);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcut(keys);
+        action->setShortcutVisibleInContextMenu(true);
+        connect(action, &QAction::triggered, this, slot);
+        addAction(action); // the shortcut works with the menu closed, wherever the focus is
+        return action;
+    };
+    previousRaceAction =
+        addRaceCommand(tr("&Previous Race"), "previousRace", QKeySequence(Qt::ALT | Qt::Key_Left),
+                       &MainDialog::showPreviousRace);
+    nextRaceAction =
+        addRaceCommand(tr("Ne&xt Race"), "nextRace", QKeySequence(Qt::ALT | Qt::Key_Right),
+                       &MainDialog::showNextRace);
+    addRaceCommand(tr("C&opy Race"), "copyRace", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+                   &MainDialog::copyRace);
+    addRaceCommand(tr("&Save Races..."), "saveRaces", QKeySequence(Qt::CTRL | Qt::Key_S),
+                   &MainDialog::chooseFileAndSave);
+    addRaceCommand(tr("&Dice Log"), "diceLog", QKeySequence(Qt::CTRL | Qt::Key_L),
+                   &MainDialog::showDiceLog);
+    updateRaceCommands();
 }
 
 void MainDialog::connectSignals()
@@ -126,6 +191,14 @@ void MainDialog::initialise()
     raceProfile->randomSeed = vellicor::seedFromClock(std::time(nullptr));
     // The only place the random source is seeded.
     std::srand(static_cast<unsigned>(raceProfile->randomSeed));
+
+    autosave = std::make_unique<SessionAutosave>(
+        QDateTime::currentDateTime(), raceProfile->randomSeed, [this](const PieceWriter &write) {
+            keepShownTexts();
+            session.write(OutputFormat::Json, write);
+        });
+    connect(autosave.get(), &SessionAutosave::writeFailed, this,
+            &MainDialog::reportAutosaveFailure);
 
     rollNewRace();
     newButton->setFocus();
@@ -186,13 +259,192 @@ void MainDialog::rollNewRace()
 {
     // A distance that cannot be read keeps its previous value, and the race is rolled anyway.
     exchangeData(Exchange::fromControls);
-    RaceProfile &profile = *currentRaceProfile();
-    profile.generate(static_cast<Location>(location), lightyears);
-    for (int category = 0; category < static_cast<int>(resultTexts.size()); ++category)
-        resultTexts[category] = profile.describe(static_cast<Category>(category));
+    if (!session.isEmpty())
+        session.current().race.texts = resultTexts; // the race left behind keeps its notes
+
+    SessionRace rolled;
+    RolledRace &race = rolled.race;
+    race.number = session.nextNumber();
+    race.seed = currentRaceProfile()->randomSeed;
+    race.location = static_cast<Location>(location);
+    race.lightyears = lightyears;
+    race.profile = *currentRaceProfile();
+    rollingTrace.clear();
+    race.roll();
+    rolled.trace = std::exchange(rollingTrace, {});
+    *currentRaceProfile() = race.profile; // the process-wide profile holds the newest race
+    resultTexts = race.texts;
+    session.append(std::move(rolled));
+
     exchangeData(Exchange::toControls);
     // Whoever reads the trace through a pipe gets each race as soon as it is rolled.
     std::fflush(stdout);
+
+    updateRaceCommands();
+    if (diceLog && diceLog->isVisible())
+        diceLog->appendRace(session.current());
+    if (autosave)
+        autosave->schedule();
+}
+
+void MainDialog::keepShownTexts()
+{
+    if (session.isEmpty())
+        return;
+    std::array<std::string, 10> &texts = session.current().race.texts;
+    for (std::size_t category = 0; category < texts.size(); ++category)
+        texts[category] = resultBoxes[category]->text();
+}
+
+void MainDialog::showCurrentRace()
+{
+    const RolledRace &race = session.current().race;
+    resultTexts = race.texts;
+    location = race.location;
+    lightyears = race.lightyears;
+    exchangeData(Exchange::toControls);
+    updateRaceCommands();
+}
+
+void MainDialog::showPreviousRace()
+{
+    keepShownTexts();
+    if (session.goBack())
+        showCurrentRace();
+    if (autosave)
+        autosave->schedule(); // notes typed into the race left behind
+}
+
+void MainDialog::showNextRace()
+{
+    keepShownTexts();
+    if (session.goForward())
+        showCurrentRace();
+    if (autosave)
+        autosave->schedule();
+}
+
+void MainDialog::updateRaceCommands()
+{
+    if (previousRaceAction)
+        previousRaceAction->setEnabled(session.canGoBack());
+    if (nextRaceAction)
+        nextRaceAction->setEnabled(session.canGoForward());
+}
+
+void MainDialog::copyRace()
+{
+    keepShownTexts();
+    const RolledRace &race = session.current().race;
+    auto *data = new QMimeData;
+    data->setText(QString::fromUtf8(oneRace(OutputFormat::Text, race)));
+    data->setData(QStringLiteral("text/markdown"), oneRace(OutputFormat::Markdown, race));
+    data->setData(QStringLiteral("application/json"), oneRace(OutputFormat::Json, race));
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+void MainDialog::chooseFileAndSave()
+{
+    QString suggested = lastSavedFile;
+    if (suggested.isEmpty()) {
+        QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (folder.isEmpty() || !QDir(folder).exists())
+            folder = QDir::homePath();
+        suggested = QDir(folder).filePath(
+            QStringLiteral("vellicor-races-%1.md").arg(QDate::currentDate().toString(Qt::ISODate)));
+    }
+
+    QFileDialog chooser(this, tr("Save Races"));
+    chooser.setObjectName(QStringLiteral("saveRacesDialog"));
+    chooser.setAcceptMode(QFileDialog::AcceptSave);
+    chooser.setFileMode(QFileDialog::AnyFile);
+    // By OutputFormat: text, Markdown, JSON.
+    const QStringList filters{tr("Text (*.txt)"), tr("Markdown (*.md)"), tr("JSON (*.json)")};
+    const QStringList suffixes{QStringLiteral("txt"), QStringLiteral("md"), QStringLiteral("json")};
+    chooser.setNameFilters(filters);
+    // A name typed without an extension gets the one of the chosen file type.
+    connect(&chooser, &QFileDialog::filterSelected, &chooser,
+            [&chooser, filters, suffixes](const QString &filter) {
+                chooser.setDefaultSuffix(suffixes.value(filters.indexOf(filter), suffixes[0]));
+            });
+    if (const std::optional<OutputFormat> format = formatForFileName(suggested))
+        chooser.selectNameFilter(filters.value(static_cast<int>(*format)));
+    chooser.setDefaultSuffix(QFileInfo(suggested).suffix());
+    chooser.selectFile(suggested);
+
+    const bool chosen = chooser.exec() == QDialog::Accepted && !chooser.selectedFiles().isEmpty();
+    activateWindow(); // where no window manager hands the focus back
+    if (chosen)
+        saveRaces(chooser.selectedFiles().constFirst());
+}
+
+bool MainDialog::saveRaces(const QString &path)
+{
+    keepShownTexts();
+    const QString shownPath = QDir::toNativeSeparators(path);
+    const std::optional<OutputFormat> format = formatForFileName(path);
+    QString reason;
+    if (!format)
+        reason = tr("Races are saved as text (.txt), Markdown (.md) or JSON (.json); the file "
+                    "name must end in one of these.");
+    else
+        reason = writeWholeFile(
+            path, [this, format](const PieceWriter &write) { session.write(*format, write); });
+    if (!reason.isEmpty()) {
+        QMessageBox::warning(this, windowTitle(),
+                             tr("The races could not be saved to %1.\n\n%2\n\nNothing of the "
+                                "session is lost: choose Save Races again to try another file.")
+                                 .arg(shownPath, reason));
+        activateWindow();
+        return false;
+    }
+    lastSavedFile = path;
+    return true;
+}
+
+QString MainDialog::sessionFile() const
+{
+    return autosave ? autosave->filePath() : QString();
+}
+
+void MainDialog::reportAutosaveFailure(const QString &file, const QString &reason)
+{
+    const QString message =
+        tr("The session could not be kept in %1: %2").arg(QDir::toNativeSeparators(file), reason);
+    std::fprintf(stderr, "vellicor: %s\n", message.toLocal8Bit().constData());
+    if (!isVisible())
+        return;
+    // Told once, without stopping the game: the box waits while New keeps rolling, and the
+    // next New tries again.
+    auto *box = new QMessageBox(QMessageBox::Warning, windowTitle(),
+                                message + tr("\n\nRolling goes on; the next New tries again. "
+                                             "Save Races keeps the session in a file you choose."),
+                                QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
+void MainDialog::showDiceLog()
+{
+    if (!diceLog)
+        diceLog = new DiceLogWindow(this);
+    if (!diceLog->isVisible()) {
+        diceLog->showRaces(session);
+        diceLog->show();
+    }
+    diceLog->raise();
+    diceLog->activateWindow();
+}
+
+void MainDialog::done(int result)
+{
+    if (autosave) {
+        keepShownTexts();
+        autosave->schedule();
+        autosave->writeNow();
+    }
+    QDialog::done(result);
 }
 
 void MainDialog::contextMenuEvent(QContextMenuEvent *event)

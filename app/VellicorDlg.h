@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/SessionHistory.h"
 #include "generation/RaceProfile.h"
 
 #include <QDialog>
@@ -7,16 +8,19 @@
 
 #include <array>
 #include <cstdint>
-#include <ctime>
+#include <memory>
 #include <string>
 
 QT_BEGIN_NAMESPACE
+class QAction;
 class QButtonGroup;
 class QLineEdit;
 class QMenu;
 class QPushButton;
 QT_END_NAMESPACE
+class DiceLogWindow;
 class ResultBox;
+class SessionAutosave;
 
 // The race profile of the process, reached through this one pointer. Each main dialog creates a
 // new one as it initialises; the profile outlives the dialog and stays until the process ends.
@@ -30,22 +34,39 @@ class MainDialog : public QDialog
     Q_OBJECT
 public:
     explicit MainDialog(QWidget *parent = nullptr);
+    ~MainDialog() override;
 
     // Carries out a window-menu command: the About entry opens the About box, every other
     // command gets the usual handling (move, minimize, close).
     void handleSystemCommand(int commandId);
+
+    // The races of this session, the one on screen included.
+    const SessionHistory &history() const { return session; }
+    // Writes the whole session to `path` in the format its extension names. On failure the user
+    // is told which file and why, and false is returned; the session is kept either way.
+    bool saveRaces(const QString &path);
+    // The file that keeps this session on disk by itself.
+    QString sessionFile() const;
+
+    void done(int result) override;
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private slots:
     void rollNewRace();
+    void showPreviousRace();
+    void showNextRace();
+    void copyRace();
+    void chooseFileAndSave();
+    void showDiceLog();
 
 private:
     enum class Exchange { toControls, fromControls };
 
     void createControls();
     void createWindowMenu();
+    void createRaceCommands();
     void connectSignals();
     void initialise();
     // Copies every member to its control or back. Reading fails only for a distance box that
@@ -55,6 +76,13 @@ private:
     bool readDistance();
     void showWindowMenu(const QPoint &globalPosition);
     void defaultSystemCommand(int commandId);
+    // Keeps the texts as they stand in the boxes with the race on screen: the user's notes stay
+    // with their race.
+    void keepShownTexts();
+    // Puts the race on screen into the boxes, the radio buttons and the distance box.
+    void showCurrentRace();
+    void updateRaceCommands();
+    void reportAutosaveFailure(const QString &file, const QString &reason);
 
     std::array<std::string, 10> resultTexts; // by vellicor::Category, "\r\n" line breaks
     std::int32_t location = -1;              // position of the checked radio button, -1: none
@@ -66,6 +94,14 @@ private:
     QButtonGroup *locationGroup = nullptr;
     QLineEdit *distanceEdit = nullptr;
     QMenu *windowMenu = nullptr;
+
+    SessionHistory session;
+    std::string rollingTrace; // the trace lines of the race being rolled
+    std::unique_ptr<SessionAutosave> autosave;
+    DiceLogWindow *diceLog = nullptr;
+    QString lastSavedFile;
+    QAction *previousRaceAction = nullptr;
+    QAction *nextRaceAction = nullptr;
 };
 
 // The About box: the icon, the version, the copyright notice and OK.

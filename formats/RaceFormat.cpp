@@ -75,6 +75,13 @@ void appendMarkdownEscaped(std::string &buffer, std::string_view text)
 
 } // namespace
 
+std::string raceHeading(const RolledRace &race)
+{
+    std::string heading;
+    appendHeading(heading, race);
+    return heading;
+}
+
 void appendText(std::string &buffer, const RolledRace &race)
 {
     appendHeading(buffer, race);

@@ -27,6 +27,10 @@ inline constexpr std::array<std::string_view, 10> categoryLabels{
 inline constexpr std::array<std::string_view, 3> locationLabels{"Inner Province", "Frontier",
                                                                 "Backnet"};
 
+// "Race 3: Backnet, 120 light years from Sol, seed 1700000000": the line that opens a race in
+// every format, which names all that `vellicor-cli` needs to roll the race again.
+std::string raceHeading(const RolledRace &race);
+
 // Each format appends one race to `buffer`; the texts keep their "\r\n" only in the JSON, where
 // they are exactly what describe() returned.
 void appendText(std::string &buffer, const RolledRace &race);

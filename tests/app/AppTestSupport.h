@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QWidget>
 
@@ -17,6 +18,13 @@
 #include <string>
 
 namespace apptest {
+
+// The dialogs keep their sessions under the user's data folder; under test they go to a
+// folder of Qt's own for tests instead, before any test runs.
+inline const bool standardPathsInTestMode = [] {
+    QStandardPaths::setTestModeEnabled(true);
+    return true;
+}();
 
 // Dice that always give the same faces from a restart on, so a race rolled through the dialog
 // can be compared with one rolled directly. Counts the faces drawn; silences the trace, and

@@ -6,8 +6,12 @@
 
 #include <QMessageBox>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <memory>
 
 using apptest::control;
@@ -40,6 +44,7 @@ private slots:
     void runEndsWithStatusZero();
     void helpSaysNoHelpFile();
     void traceOfFirstRaceReachesAPipe();
+    void closedPipeDoesNotEndTheProgram();
 };
 
 void tst_Application::initTestCase()
@@ -136,6 +141,10 @@ void tst_Application::traceOfFirstRaceReachesAPipe()
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // The program keeps its session under the data folder: not the real user's.
+    QTemporaryDir dataHome;
+    QVERIFY(dataHome.isValid());
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome.path());
     program.setProcessEnvironment(environment);
     program.setProcessChannelMode(QProcess::SeparateChannels);
     program.start(QStringLiteral(VELLICOR_EXECUTABLE), QStringList());
@@ -153,6 +162,21 @@ void tst_Application::traceOfFirstRaceReachesAPipe()
     program.waitForFinished(10000);
     QVERIFY2(trace.count(" Rolled 1D10 total = ") >= 4, trace.constData());
     QVERIFY2(trace.count(" Rolled ") >= 18, trace.constData());
+}
+
+// `vellicor | head -n 3`: once the reader is gone, the next New writes into a closed pipe. That
+// write must fail quietly instead of ending the program with SIGPIPE.
+void tst_Application::closedPipeDoesNotEndTheProgram()
+{
+    int ends[2];
+    QVERIFY(pipe(ends) == 0);
+    close(ends[0]);
+    errno = 0;
+    const ssize_t written = write(ends[1], "x", 1);
+    const int error = errno;
+    close(ends[1]);
+    QCOMPARE(written, ssize_t(-1));
+    QCOMPARE(error, EPIPE);
 }
 
 int main(int argc, char *argv[])

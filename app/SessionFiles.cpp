@@ -1,0 +1,112 @@
+#include "app/SessionFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <utility>
+
+QString writeWholeFile(const QString &path, const ContentProducer &produce)
+{
+    QSaveFile file(path);
+    // Unbuffered, so that a write cut short (a full disk, a size limit) is seen here: through
+    // the buffer, the short write of the final flush goes unreported and commit() would put a
+    // truncated file in place of the old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return file.errorString();
+    QString failure;
+    produce([&file, &failure](std::string_view piece) {
+        // A short write is retried for the rest, which then fails with the system's reason.
+        while (failure.isEmpty() && !piece.empty()) {
+            const qint64 written = file.write(piece.data(), static_cast<qint64>(piece.size()));
+            if (written <= 0)
+                failure = file.errorString();
+            else
+                piece.remove_prefix(static_cast<std::size_t>(written));
+        }
+    });
+    if (!failure.isEmpty()) {
+        file.cancelWriting();
+        return failure;
+    }
+    // commit() reports a failure of the buffered writes and of the final rename alike.
+    if (!file.commit())
+        return file.errorString();
+    return {};
+}
+
+std::optional<vellicor::OutputFormat> formatForFileName(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("txt"))
+        return vellicor::OutputFormat::Text;
+    if (suffix == QLatin1String("md"))
+        return vellicor::OutputFormat::Markdown;
+    if (suffix == QLatin1String("json"))
+        return vellicor::OutputFormat::Json;
+    return std::nullopt;
+}
+
+SessionAutosave::SessionAutosave(const QDateTime &start, std::int32_t seed,
+                                 ContentProducer contents)
+    : path(sessionFolder() + QLatin1Char('/') +
+           start.toString(QStringLiteral("yyyy-MM-dd'T'HH-mm-ss")) + QLatin1Char('-') +
+           QString::number(seed) + QStringLiteral(".json")),
+      contents(std::move(contents))
+{
+    timer.setSingleShot(true);
+    timer.setInterval(coalesceMilliseconds);
+    connect(&timer, &QTimer::timeout, this, &SessionAutosave::writeNow);
+}
+
+QString SessionAutosave::sessionFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+           QStringLiteral("/sessions");
+}
+
+void SessionAutosave::schedule()
+{
+    due = true;
+    // A running timer is left to run: a steady stream of requests still gets its writes.
+    if (!timer.isActive())
+        timer.start();
+}
+
+bool SessionAutosave::writeNow()
+{
+    timer.stop();
+    if (!due)
+        return true;
+    QString reason;
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        reason = tr("The folder %1 could not be made.")
+                     .arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
+    else
+        reason = writeWholeFile(path, contents);
+    if (!reason.isEmpty()) {
+        if (!failureReported) {
+            failureReported = true;
+            emit writeFailed(path, reason);
+        }
+        return false;
+    }
+    due = false;
+    if (!oldSessionsRemoved) {
+        oldSessionsRemoved = true;
+        removeOldSessions();
+    }
+    return true;
+}
+
+void SessionAutosave::removeOldSessions() const
+{
+    const QFileInfoList sessions =
+        QDir(sessionFolder())
+            .entryInfoList({QStringLiteral("*.json")}, QDir::Files, QDir::Time); // newest first
+    for (qsizetype index = keptSessions; index < sessions.size(); ++index) {
+        if (sessions[index].absoluteFilePath() != QFileInfo(path).absoluteFilePath())
+            QFile::remove(sessions[index].absoluteFilePath());
+    }
+}

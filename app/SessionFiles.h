@@ -1,0 +1,62 @@
+#pragma once
+
+#include "formats/RaceFormat.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Writes to `path` through QSaveFile what `produce` hands its argument, piece by piece. An
+// existing file is replaced only once all of the new contents are on disk. Returns an empty
+// string on success, else the system's reason.
+using PieceWriter = std::function<void(std::string_view piece)>;
+using ContentProducer = std::function<void(const PieceWriter &write)>;
+QString writeWholeFile(const QString &path, const ContentProducer &produce);
+
+// The format a file name asks for by its extension: .txt, .md or .json, in any case.
+std::optional<vellicor::OutputFormat> formatForFileName(const QString &path);
+
+// Keeps the session on disk by itself, as JSON, in a file of its own under the application's
+// data folder: sessions/<start time>-<seed>.json. Writes are coalesced: schedule() asks for one
+// and a burst of requests costs a few writes a second at most. Only the newest `keptSessions`
+// session files are kept.
+class SessionAutosave : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int keptSessions = 100;
+    static constexpr int coalesceMilliseconds = 300;
+
+    // `contents` produces what to write, when a write is due.
+    SessionAutosave(const QDateTime &start, std::int32_t seed, ContentProducer contents);
+
+    static QString sessionFolder();
+    QString filePath() const { return path; }
+
+    // Asks for a write soon.
+    void schedule();
+    // Writes now if a write is due; true when nothing is left to write. A failure is retried
+    // by the next schedule().
+    bool writeNow();
+
+signals:
+    // The first failure of the session, with the file and the system's reason.
+    void writeFailed(const QString &file, const QString &reason);
+
+private:
+    void removeOldSessions() const;
+
+    QString path;
+    ContentProducer contents;
+    QTimer timer;
+    bool due = false;
+    bool failureReported = false;
+    bool oldSessionsRemoved = false;
+};

@@ -1,0 +1,286 @@
+#include "AppTestSupport.h"
+
+#include "app/DiceLog.h"
+#include "app/VellicorDlg.h"
+#include "cli/run.h"
+
+#include <QClipboard>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <nlohmann/json.hpp>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <sstream>
+#include <string>
+
+using apptest::control;
+using apptest::shownTexts;
+using apptest::whenModal;
+
+namespace {
+
+// What vellicor-cli writes for the same seed and count: the races a session must equal.
+std::string cliOutput(std::int32_t seed, int count, const char *format)
+{
+    const std::string seedText = std::to_string(seed);
+    const std::string countText = std::to_string(count);
+    const char *argv[] = {"vellicor-cli", "--seed", seedText.c_str(), "--count", countText.c_str(),
+                          "--format",     format};
+    std::ostringstream out;
+    std::ostringstream err;
+    vellicor::runCli(7, argv, out, err);
+    return out.str();
+}
+
+QByteArray fileContents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(no file)");
+}
+
+void pressNew(QWidget &dialog)
+{
+    QTest::mouseClick(control<QPushButton>(dialog, 1000), Qt::LeftButton);
+}
+
+std::int32_t sessionSeed(const MainDialog &dialog)
+{
+    return dialog.history().current().race.seed;
+}
+
+} // namespace
+
+// The session history: going back and forth, copying, saving and the file kept on disk.
+class tst_History : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void notesStayWithTheirRace();
+    void copyPutsTheRaceOnScreenInThreeForms();
+    void saveEqualsTheToolsOutput_data();
+    void saveEqualsTheToolsOutput();
+    void failedSaveLeavesTheOldFile();
+    void sessionIsKeptOnDiskWhenTheDialogEnds();
+    void diceLogFollowsNew();
+};
+
+void tst_History::init()
+{
+    vellicor::setTraceSink(nullptr);
+}
+
+void tst_History::cleanup()
+{
+    vellicor::resetTraceSink();
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+}
+
+void tst_History::notesStayWithTheirRace()
+{
+    MainDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog)); // shortcuts go to the active window
+    auto *politics = control<ResultBox>(dialog, 1019);
+    politics->moveCursor(QTextCursor::End);
+    QTest::keyClicks(politics, QStringLiteral(" - the players' favourite"));
+    const auto firstRace = shownTexts(dialog);
+
+    control<QRadioButton>(dialog, 1027)->click();
+    control<QLineEdit>(dialog, 1028)->setText(QStringLiteral("120"));
+    pressNew(dialog);
+    const auto secondRace = shownTexts(dialog);
+
+    // Back from a result box: race 1 with its note, and the controls it was rolled with.
+    QTest::keyClick(control<QWidget>(dialog, 1017), Qt::Key_Left, Qt::AltModifier);
+    QCOMPARE(shownTexts(dialog), firstRace);
+    QVERIFY(control<QRadioButton>(dialog, 1025)->isChecked());
+    QCOMPARE(control<QLineEdit>(dialog, 1028)->text(), QStringLiteral("0"));
+    // At the start nothing goes further back.
+    QTest::keyClick(control<QWidget>(dialog, 1017), Qt::Key_Left, Qt::AltModifier);
+    QCOMPARE(dialog.history().current().race.number, 1);
+
+    // Forward from the distance box: race 2 at Backnet, 120 light years.
+    QTest::keyClick(control<QWidget>(dialog, 1028), Qt::Key_Right, Qt::AltModifier);
+    QCOMPARE(shownTexts(dialog), secondRace);
+    QVERIFY(control<QRadioButton>(dialog, 1027)->isChecked());
+    QCOMPARE(control<QLineEdit>(dialog, 1028)->text(), QStringLiteral("120"));
+
+    // New from an earlier race adds a race at the end, rolled with the controls on screen.
+    QTest::keyClick(control<QWidget>(dialog, 1000), Qt::Key_Left, Qt::AltModifier);
+    pressNew(dialog);
+    QCOMPARE(dialog.history().size(), std::size_t{3});
+    QCOMPARE(dialog.history().current().race.number, 3);
+    QCOMPARE(dialog.history().current().race.location, vellicor::InnerProvince);
+    QCOMPARE(dialog.history().at(0).race.texts, firstRace);
+}
+
+void tst_History::copyPutsTheRaceOnScreenInThreeForms()
+{
+    MainDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    pressNew(dialog);
+    pressNew(dialog);
+    QTest::keyClick(control<QWidget>(dialog, 1000), Qt::Key_Left, Qt::AltModifier);
+    QTest::keyClick(control<QWidget>(dialog, 1023), Qt::Key_C,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+
+    const std::int32_t seed = sessionSeed(dialog);
+    const QMimeData *copied = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(copied);
+    // Race 2 of the session is race 2 of the tool's run with the same seed.
+    const std::string text = cliOutput(seed, 2, "text");
+    QCOMPARE(copied->text().toStdString(), text.substr(text.find("Race 2:")));
+    const std::string markdown = cliOutput(seed, 2, "markdown");
+    QCOMPARE(copied->data(QStringLiteral("text/markdown")).toStdString(),
+             markdown.substr(markdown.find("## Race 2:")));
+    const auto json = nlohmann::json::parse(copied->data(QStringLiteral("application/json")));
+    QCOMPARE(json.size(), std::size_t{1});
+    QVERIFY(json[0] == nlohmann::json::parse(cliOutput(seed, 2, "json"))[1]);
+}
+
+void tst_History::saveEqualsTheToolsOutput_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("format");
+    QTest::newRow(".json") << "races.json"
+                           << "json";
+    QTest::newRow(".md") << "races.md"
+                         << "markdown";
+    QTest::newRow(".TXT, in capitals") << "RACES.TXT"
+                                       << "text";
+}
+
+void tst_History::saveEqualsTheToolsOutput()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QString, format);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    MainDialog dialog;
+    pressNew(dialog);
+    pressNew(dialog);
+    // Going back does not change what is saved.
+    QTest::keyClick(control<QWidget>(dialog, 1000), Qt::Key_Left, Qt::AltModifier);
+
+    const QString path = folder.filePath(fileName);
+    QVERIFY(dialog.saveRaces(path));
+    QCOMPARE(fileContents(path).toStdString(),
+             cliOutput(sessionSeed(dialog), 3, format.toLatin1().constData()));
+}
+
+void tst_History::failedSaveLeavesTheOldFile()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString path = folder.filePath(QStringLiteral("campaign.json"));
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("last week's races");
+    }
+    MainDialog dialog;
+    pressNew(dialog);
+
+    // A disk that fills up while the file is written, even for root: writes past 100 bytes fail.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    QVERIFY(getrlimit(RLIMIT_FSIZE, &limit) == 0);
+    const rlimit small{100, limit.rlim_max};
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+    QString message;
+    whenModal<QMessageBox>([&message](QMessageBox *box) {
+        message = box->text();
+        box->accept();
+    });
+    const bool saved = dialog.saveRaces(path);
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
+
+    QVERIFY(!saved);
+    QCOMPARE(fileContents(path), QByteArray("last week's races"));
+    QVERIFY2(message.contains(path) && message.contains(QLatin1String("too large")),
+             qPrintable(message));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"campaign.json"});
+
+    // Nothing of the session is lost: the next try writes it all.
+    QVERIFY(dialog.saveRaces(path));
+    QCOMPARE(fileContents(path).toStdString(), cliOutput(sessionSeed(dialog), 2, "json"));
+}
+
+void tst_History::sessionIsKeptOnDiskWhenTheDialogEnds()
+{
+    const QString sessions =
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/sessions";
+    QVERIFY(QDir(sessions).removeRecursively());
+    QVERIFY(QDir().mkpath(sessions));
+    // 105 older sessions: only the 99 newest of them stay beside the new one.
+    const QDateTime longAgo = QDateTime::currentDateTime().addDays(-30);
+    for (int index = 0; index < 105; ++index) {
+        QFile old(QStringLiteral("%1/old-%2.json").arg(sessions).arg(index, 3, 10, QChar('0')));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("[]\n");
+        old.flush();
+        old.setFileTime(longAgo.addSecs(index), QFileDevice::FileModificationTime);
+    }
+
+    MainDialog dialog;
+    pressNew(dialog);
+    auto *basicType = control<ResultBox>(dialog, 1015);
+    basicType->moveCursor(QTextCursor::End);
+    QTest::keyClicks(basicType, QStringLiteral(" (pirates)"));
+    dialog.reject(); // as Esc does
+    const QString file = dialog.sessionFile();
+
+    QCOMPARE(QFileInfo(file).absolutePath(), QFileInfo(sessions).absoluteFilePath());
+    auto kept = nlohmann::json::parse(fileContents(file).toStdString());
+    auto rolled = nlohmann::json::parse(cliOutput(sessionSeed(dialog), 2, "json"));
+    rolled[1]["categories"][0]["text"] = rolled[1]["categories"][0]["text"].get<std::string>() +
+                                         " (pirates)"; // the note typed last is kept too
+    QVERIFY(kept == rolled);
+
+    const QStringList left = QDir(sessions).entryList({"*.json"}, QDir::Files, QDir::Name);
+    QCOMPARE(left.size(), 100);
+    QVERIFY(!left.contains(QStringLiteral("old-005.json")));
+    QVERIFY(left.contains(QStringLiteral("old-006.json")));
+}
+
+void tst_History::diceLogFollowsNew()
+{
+    MainDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QTest::keyClick(control<QWidget>(dialog, 1000), Qt::Key_L, Qt::ControlModifier);
+    auto *log = dialog.findChild<DiceLogWindow *>();
+    QVERIFY(log && log->isVisible());
+    QVERIFY(log->text().startsWith(QStringLiteral("Race 1: Inner Province, 0 light years from "
+                                                  "Sol, seed %1\n  ")
+                                       .arg(sessionSeed(dialog))));
+
+    // The lines standard output gets for the next race are the lines the log shows for it.
+    std::string printed;
+    vellicor::setTraceSink([&printed](std::string_view line) { printed += line; });
+    control<QLineEdit>(dialog, 1028)->setText(QStringLiteral("1"));
+    pressNew(dialog);
+    vellicor::setTraceSink(nullptr);
+    const QString expected = QStringLiteral("\n\nRace 2: Inner Province, 1 light year from Sol, "
+                                            "seed %1\n")
+                                 .arg(sessionSeed(dialog)) +
+                             QString::fromStdString(printed).chopped(1);
+    QVERIFY2(log->text().endsWith(expected), qPrintable(log->text().right(300)));
+}
+
+QTEST_MAIN(tst_History)
+#include "tst_history.moc"
