@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -49,8 +50,12 @@ DiceLogWindow::DiceLogWindow(QWidget *parent) : QDialog(parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(log);
     layout->addWidget(buttons);
-    resize(log->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 56,
-           log->fontMetrics().height() * 30);
+    // Wide enough for the longest heading, so a race's seed is never hidden off to the right.
+    const QFontMetrics metrics = log->fontMetrics();
+    const int widestLine = metrics.horizontalAdvance(
+        QStringLiteral("Race 1000: Inner Province, 1000 light years from Sol, seed -2147483648"));
+    resize(widestLine + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4 * metrics.height(),
+           metrics.height() * 30);
 }
 
 void DiceLogWindow::showRaces(const SessionHistory &history)

@@ -25,6 +25,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QStandardPaths>
 
@@ -427,8 +428,18 @@ void MainDialog::reportAutosaveFailure(const QString &file, const QString &reaso
 
 void MainDialog::showDiceLog()
 {
-    if (!diceLog)
+    if (!diceLog) {
         diceLog = new DiceLogWindow(this);
+        // Beside the dialog and as tall, where the screen has room, so the races stay in view.
+        const QRect frame = frameGeometry();
+        const QRect besideDialog(frame.topRight() + QPoint(8, 0),
+                                 QSize(diceLog->frameGeometry().width(), frame.height()));
+        if (const QScreen *shown = screen();
+            shown && shown->availableGeometry().contains(besideDialog)) {
+            diceLog->move(besideDialog.topLeft());
+            diceLog->resize(diceLog->width(), height());
+        }
+    }
     if (!diceLog->isVisible()) {
         diceLog->showRaces(session);
         diceLog->show();
