@@ -19,8 +19,9 @@ ensure_packages() {
 
 # What building anything needs.
 build_packages=(g++ make cmake)
-# What the dialog needs to build and to run: Qt, its platform plugins and a font to lay out with.
-app_packages=(qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core)
+# What the dialog needs to build and to run: Qt, its platform plugins, a font to lay out with
+# and the renderer that draws the icon's PNG sizes from its SVG.
+app_packages=(qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core librsvg2-bin)
 # What scripts/screenshot needs on top: a virtual X server, a way to find and close the window,
 # and a screen grabber.
 screenshot_packages=(xvfb xauth xdotool imagemagick)
