@@ -1,5 +1,7 @@
 #include "app/Resources.h"
 
+#include <QDir>
+#include <QDirIterator>
 #include <QIcon>
 
 namespace {
@@ -26,14 +28,10 @@ QString loadString(int id)
 
 QIcon applicationIcon()
 {
-    // The images are compiled into this static library; nothing refers to them by symbol, so
-    // they are registered by hand, once.
-    [[maybe_unused]] static const bool registered = [] {
-        Q_INIT_RESOURCE(vellicor);
-        return true;
-    }();
+    // Every size the build rendered; each image tells its own size.
     QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/128/vellicor-32.png"), QSize(32, 32));
-    icon.addFile(QStringLiteral(":/icons/128/vellicor-16.png"), QSize(16, 16));
+    QDirIterator images(QStringLiteral(":/icons/128"), QDir::Files);
+    while (images.hasNext())
+        icon.addFile(images.next());
     return icon;
 }

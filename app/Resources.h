@@ -40,7 +40,8 @@ inline constexpr int systemCommandMask = 0xFFF0;
 // The texts of the string table; loadString() gives an empty string for any other number.
 QString loadString(int id);
 
-// Icon resource 128: the 32 x 32 and 16 x 16 images of the application icon.
+// Icon resource 128: the application icon, with an image for every size the build renders,
+// 32 x 32 and 16 x 16 among them.
 QIcon applicationIcon();
 
 // The program's version record. CMake's project version must equal `fileVersion`; a test

@@ -141,12 +141,11 @@ void defineOptions(CLI::App &app, Options &options)
     app.set_version_flag("--version", VELLICOR_VERSION, "Print the version and exit");
 
     app.add_option("--location", options.location,
-                   "inner (Inner Province), frontier or backnet; or 0, 1, 2")
+                   "inner, frontier or backnet, in any case; or 0, 1, 2")
         ->type_name("WHERE")
         ->default_str("inner")
         ->transform(choice(locationNames, true, "location"));
-    app.add_option("--lightyears", options.lightyears,
-                   "Light years from Sol; 50 is neutral, nearer rolls lower")
+    app.add_option("--lightyears", options.lightyears, "Light years from Sol; 50 is neutral")
         ->type_name("N")
         ->default_str("0")
         ->transform(wholeNumber(int32Min, int32Max));
@@ -154,8 +153,7 @@ void defineOptions(CLI::App &app, Options &options)
         ->type_name("N")
         ->default_str("1")
         ->transform(wholeNumber(1, maxCount));
-    app.add_option("--seed", options.seed,
-                   "Seed for the dice; default: the clock's seconds, as the dialog does")
+    app.add_option("--seed", options.seed, "Seed for the dice; default: the clock's seconds")
         ->type_name("S")
         ->transform(wholeNumber(int32Min, int32Max));
     app.add_option("--format", options.format, "text, markdown or json")
@@ -180,6 +178,24 @@ std::vector<std::string> argumentsInReverse(int argc, const char *const *argv)
             arguments.emplace_back(argv[i]);
     }
     return arguments;
+}
+
+// As with GNU tools, --help or --version anywhere before "--" wins over every other problem with
+// the command line; the first of them counts.
+enum class InfoRequest { None, Help, Version };
+
+InfoRequest infoRequested(const std::vector<std::string> &argumentsInReverse)
+{
+    for (auto argument = argumentsInReverse.rbegin(); argument != argumentsInReverse.rend();
+         ++argument) {
+        if (*argument == "--")
+            break;
+        if (*argument == "--help" || *argument == "-h")
+            return InfoRequest::Help;
+        if (*argument == "--version")
+            return InfoRequest::Version;
+    }
+    return InfoRequest::None;
 }
 
 std::string describeParseError(const CLI::ParseError &error)
@@ -260,14 +276,18 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
         defineOptions(app, options);
         app.allow_extras(); // reported below, in order and in our own words
         std::vector<std::string> arguments = argumentsInReverse(argc, argv);
-        try {
-            app.parse(arguments);
-        } catch (const CLI::CallForHelp &) {
+        switch (infoRequested(arguments)) {
+        case InfoRequest::Help:
             out << app.help();
             return finishOutput(out, err);
-        } catch (const CLI::CallForVersion &version) {
-            out << programName << ' ' << version.what() << '\n';
+        case InfoRequest::Version:
+            out << programName << ' ' << VELLICOR_VERSION << '\n';
             return finishOutput(out, err);
+        case InfoRequest::None:
+            break;
+        }
+        try {
+            app.parse(arguments);
         } catch (const CLI::ParseError &error) {
             return reportBadInput(err, describeParseError(error));
         }

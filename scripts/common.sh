@@ -19,14 +19,23 @@ ensure_packages() {
 
 # What building anything needs.
 build_packages=(g++ make cmake)
-# What the dialog needs to build and to run: Qt, its platform plugins, a font to lay out with and
-# the JSON library of the race formats.
-app_packages=(qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core nlohmann-json3-dev)
+# What the dialog needs to build and to run: Qt, its platform plugins, a font to lay out with, the
+# JSON library of the race formats and the renderer that draws the icon's PNG sizes from its SVG.
+app_packages=(qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core nlohmann-json3-dev
+    librsvg2-bin)
 # What scripts/screenshot needs on top: a virtual X server, a way to find and close the window,
 # and a screen grabber.
 screenshot_packages=(xvfb xauth xdotool imagemagick)
-# What the tests, the command-line tool, the benchmarks and the packaging checks need.
-test_packages=(libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
-    desktop-file-utils appstream)
+# What the command-line tool needs to build.
+cli_packages=(libcli11-dev nlohmann-json3-dev)
+# What scripts/package needs on top: Debian's package tools, and file, with which CPack finds
+# the programs to hand to dpkg-shlibdeps.
+package_packages=(dpkg-dev file)
+# What CI needs to check the package.
+package_check_packages=(lintian)
+# What the tests, the command-line tool, the benchmarks and the packaging checks need; the
+# manual pages are rendered with groff.
+test_packages=(libgtest-dev libgmock-dev libbenchmark-dev "${cli_packages[@]}"
+    desktop-file-utils appstream groff-base)
 
 jobs=$(nproc 2>/dev/null || echo 2)

@@ -12,7 +12,10 @@ set(expected
     "${DATADIR}/applications/org.vellicor.Vellicor.desktop"
     "${DATADIR}/metainfo/org.vellicor.Vellicor.metainfo.xml"
     "${DATADIR}/icons/hicolor/16x16/apps/org.vellicor.Vellicor.png"
-    "${DATADIR}/icons/hicolor/32x32/apps/org.vellicor.Vellicor.png")
+    "${DATADIR}/icons/hicolor/32x32/apps/org.vellicor.Vellicor.png"
+    "${DATADIR}/icons/hicolor/256x256/apps/org.vellicor.Vellicor.png"
+    "${DATADIR}/icons/hicolor/scalable/apps/org.vellicor.Vellicor.svg"
+    "${DATADIR}/man/man6/vellicor.6.gz")
 foreach(path IN LISTS expected)
     if(NOT EXISTS "${PREFIX}/${path}")
         message(FATAL_ERROR "not installed: ${path}")

@@ -66,6 +66,7 @@ void tst_Application::nameVersionAndIcon()
     const QList<QSize> sizes = QApplication::windowIcon().availableSizes();
     QVERIFY(sizes.contains(QSize(16, 16)));
     QVERIFY(sizes.contains(QSize(32, 32)));
+    QVERIFY(sizes.contains(QSize(256, 256))); // sharp in a large task switcher too
 }
 
 void tst_Application::runEndsWithStatusZero_data()

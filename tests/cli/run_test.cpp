@@ -15,6 +15,7 @@
 #include <sstream>
 #include <streambuf>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vellicor {
@@ -443,6 +444,36 @@ TEST(CliOptions, HelpAndVersionGoToOut)
     const CliResult version = runWith({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "vellicor-cli " VELLICOR_VERSION "\n");
+}
+
+// --help or --version anywhere wins over any other problem with the command line, until "--".
+TEST(CliOptions, HelpOrVersionAnywhereWins)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"--help", "--count", "0"}, "Usage: vellicor-cli"},
+        {{"--count", "0", "-h"}, "Usage: vellicor-cli"},
+        {{"--bogus", "--location", "nowhere", "--help"}, "Usage: vellicor-cli"},
+        {{"--seed", "--help"}, "Usage: vellicor-cli"},
+        {{"--lightyears", "1e3", "--version", "--help"}, "vellicor-cli " VELLICOR_VERSION "\n"},
+    };
+    for (const auto &[arguments, expected] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(arguments));
+        const CliResult result = runWith(arguments);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.err, "");
+        EXPECT_NE(result.out.find(expected), std::string::npos) << result.out;
+    }
+    const CliResult afterSeparator = runWith({"--", "--help"});
+    EXPECT_EQ(afterSeparator.status, 2);
+    EXPECT_EQ(afterSeparator.out, "");
+}
+
+// The help must read in an 80-column terminal without wrapping.
+TEST(CliOptions, HelpFitsEightyColumns)
+{
+    std::istringstream help(runWith({"--help"}).out);
+    for (std::string line; std::getline(help, line);)
+        EXPECT_LE(line.size(), 79U) << line;
 }
 
 TEST(CliOptions, NoArgumentListAtAllRollsOneRace)

@@ -1,0 +1,24 @@
+# bash completion for vellicor-cli: option names and the values of --location and --format.
+_vellicor_cli()
+{
+    # shellcheck disable=SC2034 # _init_completion sets all four
+    local cur prev words cword
+    _init_completion || return
+
+    case $prev in
+    --location)
+        mapfile -t COMPREPLY < <(compgen -W 'inner frontier backnet' -- "$cur")
+        return
+        ;;
+    --format)
+        mapfile -t COMPREPLY < <(compgen -W 'text markdown json' -- "$cur")
+        return
+        ;;
+    --lightyears | --count | --seed)
+        return # a number of the user's own
+        ;;
+    esac
+    mapfile -t COMPREPLY < <(compgen -W '--location --lightyears --count --seed --format
+        --trace --help --version' -- "$cur")
+} &&
+    complete -F _vellicor_cli vellicor-cli
