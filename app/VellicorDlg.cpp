@@ -95,11 +95,7 @@ MainDialog::~MainDialog()
 {
     vellicor::setTraceRecorder(nullptr);
     // However the dialog goes, the last state of the session is kept on disk.
-    if (autosave) {
-        keepShownTexts();
-        autosave->schedule();
-        autosave->writeNow();
-    }
+    writeSessionNow();
 }
 
 void MainDialog::createControls()
@@ -288,13 +284,29 @@ void MainDialog::rollNewRace()
         autosave->schedule();
 }
 
-void MainDialog::keepShownTexts()
+bool MainDialog::keepShownTexts()
 {
     if (session.isEmpty())
-        return;
+        return false;
+    bool changed = false;
     std::array<std::string, 10> &texts = session.current().race.texts;
-    for (std::size_t category = 0; category < texts.size(); ++category)
-        texts[category] = resultBoxes[category]->text();
+    for (std::size_t category = 0; category < texts.size(); ++category) {
+        std::string shown = resultBoxes[category]->text();
+        if (shown != texts[category]) {
+            texts[category] = std::move(shown);
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+void MainDialog::writeSessionNow()
+{
+    if (!autosave)
+        return;
+    if (keepShownTexts())
+        autosave->schedule();
+    autosave->writeNow(); // writes only what is not on disk yet
 }
 
 void MainDialog::showCurrentRace()
@@ -309,19 +321,19 @@ void MainDialog::showCurrentRace()
 
 void MainDialog::showPreviousRace()
 {
-    keepShownTexts();
+    const bool notesTyped = keepShownTexts();
     if (session.goBack())
         showCurrentRace();
-    if (autosave)
-        autosave->schedule(); // notes typed into the race left behind
+    if (notesTyped && autosave)
+        autosave->schedule();
 }
 
 void MainDialog::showNextRace()
 {
-    keepShownTexts();
+    const bool notesTyped = keepShownTexts();
     if (session.goForward())
         showCurrentRace();
-    if (autosave)
+    if (notesTyped && autosave)
         autosave->schedule();
 }
 
@@ -450,11 +462,7 @@ void MainDialog::showDiceLog()
 
 void MainDialog::done(int result)
 {
-    if (autosave) {
-        keepShownTexts();
-        autosave->schedule();
-        autosave->writeNow();
-    }
+    writeSessionNow();
     QDialog::done(result);
 }
 

@@ -76,9 +76,11 @@ private:
     bool readDistance();
     void showWindowMenu(const QPoint &globalPosition);
     void defaultSystemCommand(int commandId);
-    // Keeps the texts as they stand in the boxes with the race on screen: the user's notes stay
-    // with their race.
-    void keepShownTexts();
+    // Keeps the texts as they stand in the boxes with the race on screen, so the user's notes
+    // stay with their race. True when a text changed.
+    bool keepShownTexts();
+    // Writes what the session file lacks, the texts in the boxes included.
+    void writeSessionNow();
     // Puts the race on screen into the boxes, the radio buttons and the distance box.
     void showCurrentRace();
     void updateRaceCommands();
