@@ -42,10 +42,11 @@ constexpr std::array<int, 10> resultBoxExchangeOrder{1015, 1017, 1021, 1019, 102
 constexpr Qt::WindowFlags dialogChrome = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
+// Found among the frames' controls too.
 template <typename Widget>
 Widget *controlById(const QWidget &dialog, int id)
 {
-    auto *control = dialog.findChild<Widget *>(QString::number(id), Qt::FindDirectChildrenOnly);
+    auto *control = dialog.findChild<Widget *>(QString::number(id));
     Q_ASSERT(control);
     return control;
 }

@@ -35,7 +35,7 @@ void clickThroughWindow(QWidget &dialog, const QWidget *target)
 {
     // Through the window, so the click lands on whatever lies on top at that point.
     QTest::mouseClick(dialog.windowHandle(), Qt::LeftButton, Qt::NoModifier,
-                      target->geometry().center());
+                      target->mapTo(&dialog, target->rect().center()));
 }
 
 void setDistance(QWidget &dialog, const QString &typed)
