@@ -40,6 +40,14 @@ std::string ResultBox::text() const
 
 void ResultBox::keyPressEvent(QKeyEvent *event)
 {
+    // Shift+F10 opens the edit menu, as the Menu key does; Qt leaves that key to the program.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        const QPoint caret = cursorRect().center();
+        QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, caret,
+                                    viewport()->mapToGlobal(caret));
+        contextMenuEvent(&menuEvent);
+        return;
+    }
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (!enter) {
         QPlainTextEdit::keyPressEvent(event);

@@ -3,6 +3,7 @@
 #include "app/Controls.h"
 #include "app/DialogTemplates.h"
 #include "app/DistanceField.h"
+#include "app/KeyboardAccess.h"
 #include "app/Resources.h"
 #include "app/WindowMove.h"
 
@@ -80,6 +81,7 @@ void MainDialog::createControls()
         resultBoxes[category] = controlById<ResultBox>(*this, controlId::firstResultBox + category);
     locationGroup = controlById<QAbstractButton>(*this, controlId::innerProvince)->group();
     distanceEdit = controlById<QLineEdit>(*this, controlId::distance);
+    showKeyboardFocus(*this);
 }
 
 // The desktop's own window menu cannot take entries on Linux, so the dialog has one of its own
@@ -114,14 +116,24 @@ void MainDialog::connectSignals()
     // Desktops that keep Alt+Space for their own window menu never pass it on; the right click
     // on the background opens the menu everywhere.
     auto *openMenu = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
-    connect(openMenu, &QShortcut::activated, this,
-            [this] { showWindowMenu(mapToGlobal(QPoint(0, 0))); });
+    connect(openMenu, &QShortcut::activated, this, [this] { popupWindowMenu(*windowMenu, *this); });
+}
+
+// Shift+F10 and the Menu key open the window menu where the desktop keeps Alt+Space for itself.
+// The result boxes keep these keys for their own edit menus.
+void MainDialog::connectMenuKeys()
+{
+    QList<QWidget *> controls{newButton, distanceEdit};
+    for (QAbstractButton *button : locationGroup->buttons())
+        controls.append(button);
+    openWindowMenuWithMenuKeys(*windowMenu, *this, controls);
 }
 
 void MainDialog::initialise()
 {
     exchangeData(Exchange::toControls);
     createWindowMenu();
+    connectMenuKeys();
     setWindowIcon(icon);
 
     location = vellicor::InnerProvince;
@@ -253,6 +265,35 @@ AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent, Qt::Dialog | dialogC
 {
     buildDialog(*this, aboutDialogTemplate);
     setWindowIcon(applicationIcon());
-    connect(controlById<QPushButton>(*this, controlId::ok), &QPushButton::clicked, this,
-            &QDialog::accept);
+    auto *ok = controlById<QPushButton>(*this, controlId::ok);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    showKeyboardFocus(*this);
+    createWindowMenu(*ok);
+}
+
+// The same window menu as the main dialog's, with what applies to a box that can neither be
+// minimized nor open another About box: Move and Close.
+void AboutDialog::createWindowMenu(QWidget &okButton)
+{
+    windowMenu = new QMenu(this);
+    windowMenu->setObjectName(QStringLiteral("windowMenu"));
+    windowMenu->addAction(tr("&Move"), this, [this] { startKeyboardMove(*this); });
+    QAction *close = windowMenu->addAction(tr("&Close"), this, &QWidget::close);
+    close->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+    addAction(close);
+    auto *openMenu = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
+    connect(openMenu, &QShortcut::activated, this, [this] { popupWindowMenu(*windowMenu, *this); });
+    openWindowMenuWithMenuKeys(*windowMenu, *this, {&okButton});
+}
+
+void AboutDialog::contextMenuEvent(QContextMenuEvent *event)
+{
+    // As in the main dialog: the background, the texts and the icon open the window menu.
+    const QWidget *child = childAt(event->pos());
+    if (event->reason() != QContextMenuEvent::Mouse ||
+        (child && !qobject_cast<const QLabel *>(child))) {
+        event->ignore();
+        return;
+    }
+    windowMenu->popup(event->globalPos());
 }

@@ -431,24 +431,46 @@ void tst_MainDialog::windowMenuEntries()
 void tst_MainDialog::windowMenuOpens_data()
 {
     QTest::addColumn<QString>("where");
+    QTest::addColumn<int>("id"); // the control that has the focus for a menu key
     QTest::addColumn<bool>("opens");
-    QTest::newRow("right click on the background") << "background" << true;
-    QTest::newRow("right click on a static text") << "label" << true;
-    QTest::newRow("right click on New keeps to the button") << "button" << false;
-    QTest::newRow("Alt+Space") << "alt+space" << true;
+    QTest::newRow("right click on the background") << "background" << 0 << true;
+    QTest::newRow("right click on a static text") << "label" << 0 << true;
+    QTest::newRow("right click on New keeps to the button") << "button" << 0 << false;
+    QTest::newRow("Alt+Space") << "alt+space" << 0 << true;
+    QTest::newRow("Shift+F10 on New") << "shift+f10" << 1000 << true;
+    QTest::newRow("Menu key on a radio button") << "menu" << 1026 << true;
+    QTest::newRow("Shift+F10 in the distance box") << "shift+f10" << 1028 << true;
+    QTest::newRow("Menu key in a result box opens its edit menu") << "menu" << 1019 << false;
+    QTest::newRow("Shift+F10 in a result box opens its edit menu") << "shift+f10" << 1024 << false;
 }
 
 void tst_MainDialog::windowMenuOpens()
 {
     QFETCH(QString, where);
+    QFETCH(int, id);
     QFETCH(bool, opens);
     MainDialog dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     auto *menu = dialog.findChild<QMenu *>(QStringLiteral("windowMenu"));
+    const bool fromKeyboard = where == QLatin1String("alt+space") || id != 0;
 
     if (where == QLatin1String("alt+space")) {
         QTest::keyClick(control<QWidget>(dialog, 1000), Qt::Key_Space, Qt::AltModifier);
+    } else if (id != 0) {
+        QWidget *target = control<QWidget>(dialog, id);
+        target->setFocus();
+        if (where == QLatin1String("menu"))
+            QTest::keyClick(target, Qt::Key_Menu);
+        else
+            QTest::keyClick(target, Qt::Key_F10, Qt::ShiftModifier);
+        // The platform turns a Menu key that nobody took into a keyboard context-menu event;
+        // Shift+F10 it leaves as it is.
+        if (where == QLatin1String("menu") && !QApplication::activePopupWidget()) {
+            const QPoint point = target->rect().center();
+            QContextMenuEvent event(QContextMenuEvent::Keyboard, point, target->mapToGlobal(point));
+            QApplication::sendEvent(target, &event);
+        }
     } else {
         QWidget *target = &dialog;
         QPoint point(2, 2); // the margin left of "Basic Type"
@@ -466,19 +488,27 @@ void tst_MainDialog::windowMenuOpens()
         QApplication::sendEvent(target, &event);
     }
     QCOMPARE(menu->isVisible(), opens);
+    if (opens && fromKeyboard) // ready for the arrow keys and Enter
+        QCOMPARE(menu->activeAction(), menu->actions().constFirst());
+    if (!opens && fromKeyboard) {
+        auto *editMenu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(editMenu);
+        editMenu->close();
+    }
     menu->hide();
 }
 
 void tst_MainDialog::aboutBox_data()
 {
-    QTest::addColumn<bool>("withEsc");
-    QTest::newRow("closed with OK") << false;
-    QTest::newRow("closed with Esc") << true;
+    QTest::addColumn<QString>("closing");
+    QTest::newRow("closed with OK") << "ok";
+    QTest::newRow("closed with Esc") << "esc";
+    QTest::newRow("closed from its window menu, opened with Shift+F10") << "menu";
 }
 
 void tst_MainDialog::aboutBox()
 {
-    QFETCH(bool, withEsc);
+    QFETCH(QString, closing);
     MainDialog dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -490,6 +520,7 @@ void tst_MainDialog::aboutBox()
     bool iconShown = false;
     bool okIsDefault = false;
     int result = -1;
+    QStringList menuTexts;
     const auto opened = whenModal<AboutDialog>([&](AboutDialog *about) {
         title = about->windowTitle();
         for (const QLabel *label : about->findChildren<QLabel *>()) {
@@ -501,10 +532,18 @@ void tst_MainDialog::aboutBox()
         auto *ok = control<QPushButton>(*about, 1);
         okIsDefault = ok && ok->isDefault() && ok->text() == QLatin1String("OK");
         connect(about, &QDialog::finished, about, [&result](int r) { result = r; });
-        if (withEsc)
+        if (closing == QLatin1String("esc")) {
             QTest::keyClick(about, Qt::Key_Escape);
-        else if (ok)
+        } else if (closing == QLatin1String("menu") && ok) {
+            QTest::keyClick(ok, Qt::Key_F10, Qt::ShiftModifier);
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                for (const QAction *action : menu->actions())
+                    menuTexts << action->text();
+                menu->actions().constLast()->trigger();
+            }
+        } else if (ok) {
             QTest::mouseClick(ok, Qt::LeftButton);
+        }
     });
     menuEntry(dialog, 16)->trigger();
 
@@ -513,7 +552,10 @@ void tst_MainDialog::aboutBox()
     QCOMPARE(lines, (QStringList{"Vellicor Version 1.0", "Copyright (C) 2026"}));
     QVERIFY(iconShown);
     QVERIFY(okIsDefault);
-    QCOMPARE(result, withEsc ? int(QDialog::Rejected) : int(QDialog::Accepted));
+    QCOMPARE(result,
+             closing == QLatin1String("ok") ? int(QDialog::Accepted) : int(QDialog::Rejected));
+    if (closing == QLatin1String("menu"))
+        QCOMPARE(menuTexts, (QStringList{"&Move", "&Close"}));
     // Back to the main dialog, unchanged.
     QVERIFY(dialog.isVisible());
     QCOMPARE(shownTexts(dialog), before);
