@@ -189,11 +189,11 @@ bool MainDialog::readDistance()
                                 ? tr("The distance from Sol is empty.")
                                 : tr("The distance from Sol must be a whole number of light "
                                      "years from 0 to 2147483647.");
-    QMessageBox::warning(this, windowTitle(),
-                         tr("%1\n\nThis race is rolled with the previous distance, %2 light "
-                            "years.")
-                             .arg(problem)
-                             .arg(lightyears));
+    const QString previous =
+        lightyears == 1 ? tr("1 light year") : tr("%1 light years").arg(lightyears);
+    QMessageBox::warning(
+        this, windowTitle(),
+        tr("%1\n\nThis race is rolled with the previous distance, %2.").arg(problem, previous));
     activateWindow();
     distanceEdit->setFocus();
     return false;
