@@ -24,6 +24,8 @@ app_packages=(qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core)
 # What scripts/screenshot needs on top: a virtual X server, a way to find and close the window,
 # and a screen grabber.
 screenshot_packages=(xvfb xauth xdotool imagemagick)
+# What scripts/accessibility-tree needs on top: the accessibility bus and a client to read it.
+accessibility_packages=(at-spi2-core python3-pyatspi dbus)
 # What the tests, the command-line tool, the benchmarks and the packaging checks need.
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
     desktop-file-utils appstream)
