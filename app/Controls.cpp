@@ -96,13 +96,13 @@ bool ResultBox::textIsHidden(const QString &whole) const
 {
     const QFontMetricsF metrics(document()->defaultFont());
     const QStringList lines = whole.split(QLatin1Char('\n'));
-    qreal widest = 0;
-    for (const QString &line : lines)
-        widest = std::max(widest, metrics.horizontalAdvance(line));
     const qreal margins = 2 * document()->documentMargin();
     const QSize room = maximumViewportSize(); // without the vertical scroll bar
-    return widest + margins + cursorWidth() > room.width() ||
-           static_cast<qreal>(lines.size()) * metrics.height() + margins > room.height();
+    if (static_cast<qreal>(lines.size()) * metrics.height() + margins > room.height())
+        return true;
+    return std::any_of(lines.begin(), lines.end(), [&](const QString &line) {
+        return metrics.horizontalAdvance(line) + margins + cursorWidth() > room.width();
+    });
 }
 
 QValidator::State DigitsValidator::validate(QString &input, int &position) const

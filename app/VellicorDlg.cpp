@@ -123,6 +123,7 @@ void MainDialog::connectSignals()
 // The result boxes keep these keys for their own edit menus.
 void MainDialog::connectMenuKeys()
 {
+    windowMenu->setAccessibleName(tr("Window menu")); // what screen readers say as it opens
     QList<QWidget *> controls{newButton, distanceEdit};
     for (QAbstractButton *button : locationGroup->buttons())
         controls.append(button);
@@ -277,6 +278,7 @@ void AboutDialog::createWindowMenu(QWidget &okButton)
 {
     windowMenu = new QMenu(this);
     windowMenu->setObjectName(QStringLiteral("windowMenu"));
+    windowMenu->setAccessibleName(tr("Window menu"));
     windowMenu->addAction(tr("&Move"), this, [this] { startKeyboardMove(*this); });
     QAction *close = windowMenu->addAction(tr("&Close"), this, &QWidget::close);
     close->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
