@@ -4,6 +4,7 @@
 #include "generation/Descriptions.h"
 
 #include <QAccessible>
+#include <QFocusFrame>
 #include <QTextDocument>
 #include <QtTest>
 
@@ -50,6 +51,7 @@ private slots:
     void screenReaderWalk();
     void hiddenTextIsOffered_data();
     void hiddenTextIsOffered();
+    void focusRingFollowsTheFocus();
 };
 
 void tst_Accessibility::initTestCase()
@@ -160,6 +162,21 @@ void tst_Accessibility::hiddenTextIsOffered()
     QTextDocument tip;
     tip.setHtml(box->toolTip()); // shown as written, markup and runs of spaces included
     QCOMPARE(tip.toPlainText(), hidden ? text : QString());
+}
+
+void tst_Accessibility::focusRingFollowsTheFocus()
+{
+    MainDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    const auto *ring = dialog.findChild<QFocusFrame *>();
+    QVERIFY(ring);
+    QCOMPARE(ring->widget(), control<QWidget>(dialog, 1000));
+    QVERIFY(ring->isVisible());
+    for (const int id : {1015, 1016}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(ring->widget(), control<QWidget>(dialog, id));
+    }
 }
 
 QTEST_MAIN(tst_Accessibility)
