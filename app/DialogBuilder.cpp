@@ -16,6 +16,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <span>
 
 namespace {
 
@@ -34,7 +35,7 @@ QWidget *createEdit(const ControlRow &row, QDialog &dialog)
         return new ResultBox(&dialog);
     auto *edit = new QLineEdit(QString::fromLatin1(row.text), &dialog);
     if (row.styles & digitsOnly)
-        edit->setValidator(new DigitsValidator(edit));
+        makeDigitsOnly(*edit);
     edit->setFrame(row.styles & border);
     return edit;
 }
@@ -60,9 +61,7 @@ QWidget *createControl(const ControlRow &row, QDialog &dialog)
         return new QRadioButton(text, &dialog);
     case ControlKind::GroupBox: {
         auto *box = new QGroupBox(text, &dialog);
-        // The box is created after the first radio button it frames and so lies above it;
-        // clicks pass through to the buttons.
-        box->setAttribute(Qt::WA_TransparentForMouseEvents);
+        setTitleOnFrameLine(*box);
         return box;
     }
     case ControlKind::Icon: {
@@ -71,10 +70,52 @@ QWidget *createControl(const ControlRow &row, QDialog &dialog)
         const int size = dialog.style()->pixelMetric(QStyle::PM_LargeIconSize);
         icon->setPixmap(applicationIcon().pixmap(size, size));
         icon->setFixedSize(size, size);
+        icon->setAccessibleName(QObject::tr("Vellicor icon"));
         return icon;
     }
     }
     return new QWidget(&dialog);
+}
+
+bool liesInside(const DluRect &inner, const DluRect &outer)
+{
+    return inner.x >= outer.x && inner.y >= outer.y &&
+           inner.x + inner.width <= outer.x + outer.width &&
+           inner.y + inner.height <= outer.y + outer.height;
+}
+
+// Makes the controls inside a group box's rectangle its children, at the same place in the
+// dialog. A child is drawn above the frame whatever the template order, and screen readers read
+// the group box's title as the group the controls belong to.
+void putControlsIntoFrames(std::span<const ControlRow> rows, const QList<QWidget *> &controls)
+{
+    for (qsizetype frame = 0; frame < controls.size(); ++frame) {
+        if (rows[frame].kind != ControlKind::GroupBox)
+            continue;
+        QWidget *box = controls[frame];
+        for (qsizetype inner = 0; inner < controls.size(); ++inner) {
+            if (inner == frame || !liesInside(rows[inner].rect, rows[frame].rect))
+                continue;
+            QWidget *control = controls[inner];
+            const QRect geometry = control->geometry().translated(-box->pos());
+            control->setParent(box);
+            control->setGeometry(geometry);
+        }
+    }
+}
+
+void setBuddies(QDialog &dialog, std::span<const ControlLabel> labels)
+{
+    const QList<QLabel *> texts = dialog.findChildren<QLabel *>();
+    for (const ControlLabel &pair : labels) {
+        auto *control = dialog.findChild<QWidget *>(QString::number(pair.controlId));
+        const auto text = std::find_if(texts.begin(), texts.end(), [&pair](const QLabel *label) {
+            return label->text() == QLatin1String(pair.label);
+        });
+        Q_ASSERT(control && text != texts.end());
+        if (control && text != texts.end())
+            (*text)->setBuddy(control);
+    }
 }
 
 } // namespace
@@ -113,9 +154,10 @@ void buildDialog(QDialog &dialog, const DialogTemplate &dialogTemplate)
     dialog.setFixedSize(units.toPixels(dialogTemplate.rect).size());
 
     QButtonGroup *radioGroup = nullptr;
-    QWidget *previousInChain = nullptr;
+    QList<QWidget *> controls;
     for (const ControlRow &row : dialogTemplate.controls) {
         QWidget *control = createControl(row, dialog);
+        controls.append(control);
         if (row.id >= 0)
             control->setObjectName(QString::number(row.id));
         QRect rect = units.toPixels(row.rect);
@@ -138,7 +180,13 @@ void buildDialog(QDialog &dialog, const DialogTemplate &dialogTemplate)
             radioGroup->addButton(static_cast<QRadioButton *>(control),
                                   static_cast<int>(radioGroup->buttons().size()));
         }
+    }
+    putControlsIntoFrames(dialogTemplate.controls, controls);
 
+    QWidget *previousInChain = nullptr;
+    for (qsizetype index = 0; index < controls.size(); ++index) {
+        const ControlRow &row = dialogTemplate.controls[index];
+        QWidget *control = controls[index];
         // Radio buttons keep Qt's focus handling even without a tab stop, so the location can
         // still be chosen from the keyboard.
         if (row.kind == ControlKind::PushButton || row.kind == ControlKind::Edit)
@@ -149,4 +197,5 @@ void buildDialog(QDialog &dialog, const DialogTemplate &dialogTemplate)
             previousInChain = control;
         }
     }
+    setBuddies(dialog, dialogTemplate.labels);
 }

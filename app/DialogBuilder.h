@@ -51,6 +51,13 @@ struct ControlRow {
     unsigned styles;
 };
 
+// A static text that names a control for screen readers, where the text does not stand just
+// before the control in template order: `label` is the static text's text.
+struct ControlLabel {
+    const char *label;
+    int controlId;
+};
+
 struct DialogTemplate {
     int id;
     const char *caption;
@@ -58,6 +65,7 @@ struct DialogTemplate {
     const char *fontFamily;
     int pointSize;
     std::span<const ControlRow> controls; // template order, which is also the tab order
+    std::span<const ControlLabel> labels;
 };
 
 // Converts dialog units to pixels for one font: a horizontal unit is a quarter of the font's
@@ -81,8 +89,11 @@ private:
 // The font a template names, at its point size.
 QFont templateFont(const DialogTemplate &dialogTemplate);
 
-// Builds `dialogTemplate` on `dialog`: caption, font, fixed size and every control, each
-// parented to the dialog, named after its ID and placed at its rectangle (a static text's only
-// widened to fit its text), with the focus chain in template order. Each radio group gets an
-// exclusive QButtonGroup in which a button's ID is its position in the group.
+// Builds `dialogTemplate` on `dialog`: caption, font, fixed size and every control, named after
+// its ID and placed at its rectangle (a static text's only widened to fit its text), with the
+// focus chain in template order. Controls lying inside a group box's rectangle become children
+// of the group box, at the same place in the dialog, so they are drawn above its frame and belong
+// to its group for screen readers; every other control is a child of the dialog. Each radio
+// group gets an exclusive QButtonGroup in which a button's ID is its position in the group. Each
+// static text of `labels` becomes the buddy of its control, which gives the control its name.
 void buildDialog(QDialog &dialog, const DialogTemplate &dialogTemplate);

@@ -49,10 +49,36 @@ inline constexpr std::array aboutDialogControls{
     ControlRow{-1, ControlKind::Label,      copyrightNotice,        { 40, 25, 119,  8}, startsGroup},
     ControlRow{1,  ControlKind::PushButton, "OK",                   {178,  7,  50, 14}, defaultButton | startsGroup | tabStop},
 };
+
+// The main dialog's static texts all come before the result boxes in the template, so which text
+// names which box is listed here, for screen readers.
+inline constexpr std::array mainDialogLabels{
+    ControlLabel{"Basic Type",          1015},
+    ControlLabel{"Racial Origins",      1016},
+    ControlLabel{"Kinship Structure",   1017},
+    ControlLabel{"Values",              1018},
+    ControlLabel{"Political Structure", 1019},
+    ControlLabel{"Tech/Sci Level",      1020},
+    ControlLabel{"Language",            1021},
+    ControlLabel{"Worship",             1022},
+    ControlLabel{"Xeno Acceptance",     1023},
+    ControlLabel{"Problems",            1024},
+    ControlLabel{"Lightyears from Sol", 1028},
+};
 // clang-format on
 
-inline constexpr DialogTemplate mainDialogTemplate{
-    resource::mainDialog, "Vellicor", {0, 0, 320, 284}, "Sans Serif", 8, mainDialogControls};
+inline constexpr DialogTemplate mainDialogTemplate{.id = resource::mainDialog,
+                                                   .caption = "Vellicor",
+                                                   .rect = {0, 0, 320, 284},
+                                                   .fontFamily = "Sans Serif",
+                                                   .pointSize = 8,
+                                                   .controls = mainDialogControls,
+                                                   .labels = mainDialogLabels};
 
-inline constexpr DialogTemplate aboutDialogTemplate{
-    resource::aboutDialog, "About Vellicor", {0, 0, 235, 55}, "Sans Serif", 8, aboutDialogControls};
+inline constexpr DialogTemplate aboutDialogTemplate{.id = resource::aboutDialog,
+                                                    .caption = "About Vellicor",
+                                                    .rect = {0, 0, 235, 55},
+                                                    .fontFamily = "Sans Serif",
+                                                    .pointSize = 8,
+                                                    .controls = aboutDialogControls,
+                                                    .labels = {}};

@@ -1,5 +1,6 @@
 #include "app/DiceLog.h"
 
+#include "app/KeyboardAccess.h"
 #include "app/SessionHistory.h"
 
 #include <QDialogButtonBox>
@@ -46,6 +47,9 @@ DiceLogWindow::DiceLogWindow(QWidget *parent) : QDialog(parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     // Enter in the log must not close it; Esc and the Close button do.
     buttons->button(QDialogButtonBox::Close)->setAutoDefault(false);
+
+    buttons->button(QDialogButtonBox::Close)->setAccessibleName(tr("Close the Dice Log"));
+    showKeyboardFocus(*this);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(log);

@@ -1,5 +1,6 @@
 #include "app/DistanceField.h"
 
+#include <algorithm>
 #include <limits>
 
 bool isDigitsOnly(QStringView text)
@@ -26,4 +27,26 @@ std::optional<std::int32_t> parseLightyears(const QString &text)
         value = value * 10 + digit;
     }
     return value;
+}
+
+std::optional<DigitsEdit> digitsAfterEdit(QStringView before, QStringView after, qsizetype caret)
+{
+    if (isDigitsOnly(after))
+        return DigitsEdit{after.toString(), caret};
+    if (caret < 0 || caret > after.size() || !isDigitsOnly(before))
+        return std::nullopt;
+    // What follows the caret was there before the edit; what precedes the inserted text is the
+    // longest start the two texts share, within what is left of the old text.
+    const QStringView kept = after.mid(caret);
+    if (!before.endsWith(kept))
+        return std::nullopt;
+    const qsizetype room = std::min(caret, before.size() - kept.size());
+    qsizetype start = 0;
+    while (start < room && before[start] == after[start])
+        ++start;
+    const QString inserted = after.mid(start, caret - start).trimmed().toString();
+    if (inserted.isEmpty() || !isDigitsOnly(inserted))
+        return std::nullopt;
+    return DigitsEdit{after.left(start).toString() + inserted + kept.toString(),
+                      start + inserted.size()};
 }

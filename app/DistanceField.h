@@ -17,3 +17,14 @@ bool isDigitsOnly(QStringView text);
 // allowed. Nothing when the text is empty, holds anything but ASCII digits, or names a number
 // too large for a signed 32-bit integer.
 std::optional<std::int32_t> parseLightyears(const QString &text);
+
+// The text of a digits-only box after an edit turned `before` (digits only) into `after`, with
+// the caret at `caret` just behind whatever the edit inserted. Whitespace around the inserted
+// digits is dropped, so a number pasted with a space or a line break around it is still taken.
+// Nothing when the edit would put anything else than digits into the box, whitespace alone
+// included: the edit is refused whole.
+struct DigitsEdit {
+    QString text;
+    qsizetype caret;
+};
+std::optional<DigitsEdit> digitsAfterEdit(QStringView before, QStringView after, qsizetype caret);

@@ -4,6 +4,7 @@
 #include "app/DialogTemplates.h"
 #include "app/DiceLog.h"
 #include "app/DistanceField.h"
+#include "app/KeyboardAccess.h"
 #include "app/Resources.h"
 #include "app/SessionFiles.h"
 #include "app/WindowMove.h"
@@ -65,10 +66,11 @@ QByteArray oneRace(OutputFormat format, const RolledRace &race)
     return QByteArray::fromStdString(written);
 }
 
+// Found among the frames' controls too.
 template <typename Widget>
 Widget *controlById(const QWidget &dialog, int id)
 {
-    auto *control = dialog.findChild<Widget *>(QString::number(id), Qt::FindDirectChildrenOnly);
+    auto *control = dialog.findChild<Widget *>(QString::number(id));
     Q_ASSERT(control);
     return control;
 }
@@ -106,6 +108,7 @@ void MainDialog::createControls()
         resultBoxes[category] = controlById<ResultBox>(*this, controlId::firstResultBox + category);
     locationGroup = controlById<QAbstractButton>(*this, controlId::innerProvince)->group();
     distanceEdit = controlById<QLineEdit>(*this, controlId::distance);
+    showKeyboardFocus(*this);
 }
 
 // The desktop's own window menu cannot take entries on Linux, so the dialog has one of its own
@@ -171,14 +174,25 @@ void MainDialog::connectSignals()
     // Desktops that keep Alt+Space for their own window menu never pass it on; the right click
     // on the background opens the menu everywhere.
     auto *openMenu = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
-    connect(openMenu, &QShortcut::activated, this,
-            [this] { showWindowMenu(mapToGlobal(QPoint(0, 0))); });
+    connect(openMenu, &QShortcut::activated, this, [this] { popupWindowMenu(*windowMenu, *this); });
+}
+
+// Shift+F10 and the Menu key open the window menu where the desktop keeps Alt+Space for itself.
+// The result boxes keep these keys for their own edit menus.
+void MainDialog::connectMenuKeys()
+{
+    windowMenu->setAccessibleName(tr("Window menu")); // what screen readers say as it opens
+    QList<QWidget *> controls{newButton, distanceEdit};
+    for (QAbstractButton *button : locationGroup->buttons())
+        controls.append(button);
+    openWindowMenuWithMenuKeys(*windowMenu, *this, controls);
 }
 
 void MainDialog::initialise()
 {
     exchangeData(Exchange::toControls);
     createWindowMenu();
+    connectMenuKeys();
     setWindowIcon(icon);
 
     location = vellicor::InnerProvince;
@@ -242,11 +256,11 @@ bool MainDialog::readDistance()
                                 ? tr("The distance from Sol is empty.")
                                 : tr("The distance from Sol must be a whole number of light "
                                      "years from 0 to 2147483647.");
-    QMessageBox::warning(this, windowTitle(),
-                         tr("%1\n\nThis race is rolled with the previous distance, %2 light "
-                            "years.")
-                             .arg(problem)
-                             .arg(lightyears));
+    const QString previous =
+        lightyears == 1 ? tr("1 light year") : tr("%1 light years").arg(lightyears);
+    QMessageBox::warning(
+        this, windowTitle(),
+        tr("%1\n\nThis race is rolled with the previous distance, %2.").arg(problem, previous));
     activateWindow();
     distanceEdit->setFocus();
     return false;
@@ -519,6 +533,36 @@ AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent, Qt::Dialog | dialogC
 {
     buildDialog(*this, aboutDialogTemplate);
     setWindowIcon(applicationIcon());
-    connect(controlById<QPushButton>(*this, controlId::ok), &QPushButton::clicked, this,
-            &QDialog::accept);
+    auto *ok = controlById<QPushButton>(*this, controlId::ok);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    showKeyboardFocus(*this);
+    createWindowMenu(*ok);
+}
+
+// The same window menu as the main dialog's, with what applies to a box that can neither be
+// minimized nor open another About box: Move and Close.
+void AboutDialog::createWindowMenu(QWidget &okButton)
+{
+    windowMenu = new QMenu(this);
+    windowMenu->setObjectName(QStringLiteral("windowMenu"));
+    windowMenu->setAccessibleName(tr("Window menu"));
+    windowMenu->addAction(tr("&Move"), this, [this] { startKeyboardMove(*this); });
+    QAction *close = windowMenu->addAction(tr("&Close"), this, &QWidget::close);
+    close->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+    addAction(close);
+    auto *openMenu = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
+    connect(openMenu, &QShortcut::activated, this, [this] { popupWindowMenu(*windowMenu, *this); });
+    openWindowMenuWithMenuKeys(*windowMenu, *this, {&okButton});
+}
+
+void AboutDialog::contextMenuEvent(QContextMenuEvent *event)
+{
+    // As in the main dialog: the background, the texts and the icon open the window menu.
+    const QWidget *child = childAt(event->pos());
+    if (event->reason() != QContextMenuEvent::Mouse ||
+        (child && !qobject_cast<const QLabel *>(child))) {
+        event->ignore();
+        return;
+    }
+    windowMenu->popup(event->globalPos());
 }

@@ -68,6 +68,7 @@ private:
     void createWindowMenu();
     void createRaceCommands();
     void connectSignals();
+    void connectMenuKeys();
     void initialise();
     // Copies every member to its control or back. Reading fails only for a distance box that
     // holds no usable number: the user is told, the distance keeps its value, and false is
@@ -106,10 +107,19 @@ private:
     QAction *nextRaceAction = nullptr;
 };
 
-// The About box: the icon, the version, the copyright notice and OK.
+// The About box: the icon, the version, the copyright notice and OK, and a window menu with
+// Move and Close.
 class AboutDialog : public QDialog
 {
     Q_OBJECT
 public:
     explicit AboutDialog(QWidget *parent = nullptr);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    void createWindowMenu(QWidget &okButton);
+
+    QMenu *windowMenu = nullptr;
 };

@@ -26,6 +26,8 @@ app_packages=(qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core nlohmann-
 # What scripts/screenshot needs on top: a virtual X server, a way to find and close the window,
 # and a screen grabber.
 screenshot_packages=(xvfb xauth xdotool imagemagick)
+# What scripts/accessibility-tree needs on top: the accessibility bus and a client to read it.
+accessibility_packages=(at-spi2-core python3-pyatspi dbus)
 # What the command-line tool needs to build.
 cli_packages=(libcli11-dev nlohmann-json3-dev)
 # What scripts/package needs on top: Debian's package tools, and file, with which CPack finds

@@ -77,10 +77,11 @@ inline Race referenceRace(RepeatableDice &dice, vellicor::Location location,
     return race;
 }
 
+// The control with the ID `id`, also where a frame holds it.
 template <typename Widget>
 Widget *control(const QWidget &dialog, int id)
 {
-    return dialog.findChild<Widget *>(QString::number(id), Qt::FindDirectChildrenOnly);
+    return dialog.findChild<Widget *>(QString::number(id));
 }
 
 // The texts of the ten result boxes, with their "\r\n" line breaks.

@@ -3,11 +3,14 @@
 #include "app/DialogBuilder.h"
 #include "app/VellicorDlg.h"
 
+#include <QFocusFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QtTest>
 
 #include <memory>
@@ -75,16 +78,48 @@ std::unique_ptr<QDialog> makeDialog(const QString &which)
     return std::make_unique<AboutDialog>();
 }
 
-// The controls in the order they were created, which is template order.
-QList<QWidget *> controlsOf(const QDialog &dialog)
+// The controls of a dialog: its child widgets, each frame followed by the controls it holds,
+// without the ring that shows the focus.
+QList<QWidget *> controlsOf(const QWidget &parent)
 {
     QList<QWidget *> controls;
-    for (QObject *child : dialog.children()) {
+    for (QObject *child : parent.children()) {
         auto *widget = qobject_cast<QWidget *>(child);
-        if (widget && !widget->isWindow())
-            controls.append(widget);
+        if (!widget || widget->isWindow() || qobject_cast<QFocusFrame *>(widget))
+            continue;
+        controls.append(widget);
+        if (qobject_cast<QGroupBox *>(widget))
+            controls.append(controlsOf(*widget));
     }
     return controls;
+}
+
+// The control of the layout's row at `position`: the one named after its ID, or for a control
+// without one, the control without an ID created in the same place among those; they are
+// created in template order.
+const QWidget *controlFor(const QList<QWidget *> &controls, const std::vector<Expected> &layout,
+                          int position)
+{
+    const int id = layout[position].id;
+    if (id >= 0) {
+        const auto named = std::find_if(controls.begin(), controls.end(), [id](const QWidget *w) {
+            return w->objectName() == QString::number(id);
+        });
+        return named == controls.end() ? nullptr : *named;
+    }
+    const auto unnamedBefore = std::count_if(layout.begin(), layout.begin() + position,
+                                             [](const Expected &row) { return row.id < 0; });
+    qsizetype seen = 0;
+    for (const QWidget *widget : controls) {
+        if (widget->objectName().isEmpty() && seen++ == unnamedBefore)
+            return widget;
+    }
+    return nullptr;
+}
+
+QRect inDialog(const QWidget *control)
+{
+    return {control->mapTo(control->window(), QPoint(0, 0)), control->size()};
 }
 
 bool hasKind(const QWidget *widget, Kind kind)
@@ -135,9 +170,12 @@ private slots:
     void dialogFrame();
     void controlMatchesTemplate_data();
     void controlMatchesTemplate();
-    void staticTextsFitWithoutOverlap_data();
-    void staticTextsFitWithoutOverlap();
+    void controlsFitWithoutOverlap_data();
+    void controlsFitWithoutOverlap();
     void tabOrderIsTemplateOrder();
+
+private:
+    QString initialStyle = QApplication::style()->name();
 };
 
 void tst_DialogTemplates::initTestCase()
@@ -148,6 +186,8 @@ void tst_DialogTemplates::initTestCase()
 void tst_DialogTemplates::cleanup()
 {
     QVERIFY(QApplication::topLevelWidgets().isEmpty());
+    if (QApplication::style()->name() != initialStyle)
+        QApplication::setStyle(initialStyle);
 }
 
 void tst_DialogTemplates::dialogUnitsRoundToNearest_data()
@@ -228,58 +268,70 @@ void tst_DialogTemplates::controlMatchesTemplate()
     QFETCH(QString, which);
     QFETCH(int, position);
     QFETCH(int, controlCount);
-    const Expected &expected =
-        (which == QLatin1String("main") ? mainDialogLayout : aboutDialogLayout)[position];
+    const std::vector<Expected> &layout =
+        which == QLatin1String("main") ? mainDialogLayout : aboutDialogLayout;
+    const Expected &expected = layout[position];
     const std::unique_ptr<QDialog> dialog = makeDialog(which);
     const QList<QWidget *> controls = controlsOf(*dialog);
     QCOMPARE(controls.size(), controlCount);
-    const QWidget *widget = controls[position];
+    const QWidget *widget = controlFor(controls, layout, position);
+    QVERIFY(widget);
 
     QCOMPARE(widget->objectName(), expected.id >= 0 ? QString::number(expected.id) : QString());
     QVERIFY2(hasKind(widget, expected.kind), qPrintable(widget->metaObject()->className()));
     QCOMPARE(textOf(widget), QString::fromLatin1(expected.text));
 
     const QRect rect = DialogUnits(dialog->fontMetrics()).toPixels(expected.rect);
+    const QRect placed = inDialog(widget);
     switch (expected.kind) {
     case Kind::Icon: // an icon control takes the icon's size
-        QCOMPARE(widget->pos(), rect.topLeft());
-        QCOMPARE(widget->size(), QSize(32, 32));
+        QCOMPARE(placed.topLeft(), rect.topLeft());
+        QCOMPARE(placed.size(), QSize(32, 32));
         break;
     case Kind::Label: // a static text may only grow to the right, to fit its text
-        QCOMPARE(widget->pos(), rect.topLeft());
-        QCOMPARE(widget->height(), rect.height());
-        QCOMPARE(widget->width(), std::max(rect.width(), widget->sizeHint().width()));
+        QCOMPARE(placed.topLeft(), rect.topLeft());
+        QCOMPARE(placed.height(), rect.height());
+        QCOMPARE(placed.width(), std::max(rect.width(), widget->sizeHint().width()));
         break;
     default:
-        QCOMPARE(widget->geometry(), rect);
+        QCOMPARE(placed, rect);
         break;
     }
-    QVERIFY(dialog->rect().contains(widget->geometry()));
+    QVERIFY(dialog->rect().contains(placed));
 }
 
-void tst_DialogTemplates::staticTextsFitWithoutOverlap_data()
+void tst_DialogTemplates::controlsFitWithoutOverlap_data()
 {
     QTest::addColumn<QString>("which");
-    QTest::newRow("main dialog") << "main";
-    QTest::newRow("About box") << "about";
+    QTest::addColumn<QString>("style");
+    for (const QString &style : QStyleFactory::keys()) {
+        QTest::addRow("main dialog, %s", qPrintable(style)) << "main" << style;
+        QTest::addRow("About box, %s", qPrintable(style)) << "about" << style;
+    }
 }
 
-void tst_DialogTemplates::staticTextsFitWithoutOverlap()
+// Static texts show all their text, and no control is drawn over another: the only controls
+// that meet are a frame and those it holds, which lie inside its contents, above the frame.
+void tst_DialogTemplates::controlsFitWithoutOverlap()
 {
     QFETCH(QString, which);
+    QFETCH(QString, style);
+    QApplication::setStyle(style);
     const std::unique_ptr<QDialog> dialog = makeDialog(which);
     const QList<QWidget *> controls = controlsOf(*dialog);
     for (const QWidget *widget : controls) {
-        const auto *label = qobject_cast<const QLabel *>(widget);
-        if (!label || label->text().isEmpty())
-            continue;
-        QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
+        const QString name = textOf(widget) + widget->objectName();
+        if (const auto *label = qobject_cast<const QLabel *>(widget))
+            QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
         for (const QWidget *other : controls) {
-            if (other == widget || qobject_cast<const QGroupBox *>(other))
+            if (other == widget || !inDialog(widget).intersects(inDialog(other)))
                 continue;
-            QVERIFY2(!widget->geometry().intersects(other->geometry()),
-                     qPrintable(label->text() + QLatin1String(" overlaps ") + textOf(other) +
-                                other->objectName()));
+            const QString overlap =
+                name + QLatin1String(" overlaps ") + textOf(other) + other->objectName();
+            if (qobject_cast<const QGroupBox *>(other) && widget->parentWidget() == other)
+                QVERIFY2(other->contentsRect().contains(widget->geometry()), qPrintable(overlap));
+            else if (!(qobject_cast<const QGroupBox *>(widget) && other->parentWidget() == widget))
+                QFAIL(qPrintable(overlap));
         }
     }
 }

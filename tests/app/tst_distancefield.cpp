@@ -5,6 +5,7 @@
 
 #include <QClipboard>
 #include <QLineEdit>
+#include <QToolTip>
 #include <QtTest>
 
 #include <optional>
@@ -23,6 +24,7 @@ private slots:
     void typingKeepsOnlyDigits();
     void pastingNonDigitsIsRefused_data();
     void pastingNonDigitsIsRefused();
+    void refusedCharacterIsExplained();
 };
 
 Q_DECLARE_METATYPE(std::optional<std::int32_t>)
@@ -114,8 +116,15 @@ void tst_DistanceField::pastingNonDigitsIsRefused_data()
                                 << "1";
     QTest::newRow("plus sign") << "+42"
                                << "1";
-    QTest::newRow("line break") << "42\n"
-                                << "1";
+    QTest::newRow("whitespace around digits is dropped") << " \t42\r\n"
+                                                         << "142";
+    QTest::newRow("a space between digits refuses it all") << "4 2"
+                                                           << "1";
+    QTest::newRow("whitespace alone") << "\n"
+                                      << "1";
+    // Beyond the 32767 characters a line edit takes by default.
+    const QString longNumber = QString(40000, QLatin1Char('0')) + QLatin1String("42");
+    QTest::newRow("40,002 digits, kept whole") << longNumber << QLatin1Char('1') + longNumber;
     QTest::newRow("other script's digits") << QString::fromUtf8("\u0664\u0662") << "1";
 }
 
@@ -135,6 +144,22 @@ void tst_DistanceField::pastingNonDigitsIsRefused()
     distance->end(false);
     QTest::keySequence(distance, QKeySequence::Paste);
     QCOMPARE(distance->text(), shown);
+}
+
+// A refused character brings up a balloon at the box that says why; a digit does not.
+void tst_DistanceField::refusedCharacterIsExplained()
+{
+    MainDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *distance = control<QLineEdit>(dialog, 1028);
+    QTest::keyClick(distance, Qt::Key_5);
+    QVERIFY(!QToolTip::isVisible());
+    QTest::keyClick(distance, Qt::Key_X);
+    QVERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), QStringLiteral("Only the digits 0 to 9 can be typed here."));
+    QCOMPARE(distance->text(), QStringLiteral("05"));
+    QToolTip::hideText();
 }
 
 QTEST_MAIN(tst_DistanceField)

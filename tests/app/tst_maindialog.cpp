@@ -35,7 +35,7 @@ void clickThroughWindow(QWidget &dialog, const QWidget *target)
 {
     // Through the window, so the click lands on whatever lies on top at that point.
     QTest::mouseClick(dialog.windowHandle(), Qt::LeftButton, Qt::NoModifier,
-                      target->geometry().center());
+                      target->mapTo(&dialog, target->rect().center()));
 }
 
 void setDistance(QWidget &dialog, const QString &typed)
@@ -297,31 +297,40 @@ void tst_MainDialog::ctrlEnterBreaksTheLine()
 
 void tst_MainDialog::unreadableDistance_data()
 {
+    QTest::addColumn<QString>("previous");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("complaint");
-    QTest::newRow("empty") << QString() << "empty";
-    QTest::newRow("one past the largest") << "2147483648"
-                                          << "from 0 to 2147483647";
-    QTest::newRow("twenty digits") << "99999999999999999999"
-                                   << "from 0 to 2147483647";
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("empty") << "77" << QString() << "empty"
+                           << "previous distance, 77 light years.";
+    QTest::newRow("one past the largest") << "77"
+                                          << "2147483648"
+                                          << "from 0 to 2147483647"
+                                          << "previous distance, 77 light years.";
+    QTest::newRow("twenty digits after 1") << "1"
+                                           << "99999999999999999999"
+                                           << "from 0 to 2147483647"
+                                           << "previous distance, 1 light year.";
 }
 
 // The warning is shown, the distance keeps its value, and New still rolls with the location
 // just chosen and the previous distance, which the box then shows again.
 void tst_MainDialog::unreadableDistance()
 {
+    QFETCH(QString, previous);
     QFETCH(QString, typed);
     QFETCH(QString, complaint);
+    QFETCH(QString, kept);
     RepeatableDice dice;
     MainDialog dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    setDistance(dialog, QStringLiteral("77"));
+    setDistance(dialog, previous);
     pressNew(dialog);
     clickThroughWindow(dialog, control<QWidget>(dialog, 1026));
     setDistance(dialog, typed);
 
-    const apptest::Race expected = referenceRace(dice, Frontier, 77);
+    const apptest::Race expected = referenceRace(dice, Frontier, previous.toInt());
     QString message;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     const auto warned = whenModal<QMessageBox>([&](QMessageBox *box) {
@@ -334,8 +343,8 @@ void tst_MainDialog::unreadableDistance()
     QVERIFY(*warned);
     QCOMPARE(icon, QMessageBox::Warning);
     QVERIFY2(message.contains(complaint), qPrintable(message));
-    QVERIFY2(message.contains(QLatin1String("77 light years")), qPrintable(message));
-    QCOMPARE(control<QLineEdit>(dialog, 1028)->text(), QStringLiteral("77"));
+    QVERIFY2(message.contains(kept), qPrintable(message));
+    QCOMPARE(control<QLineEdit>(dialog, 1028)->text(), previous);
     QCOMPARE(shownTexts(dialog), expected.texts);
     QCOMPARE(dice.draws, expected.draws);
 }
@@ -411,24 +420,46 @@ void tst_MainDialog::windowMenuEntries()
 void tst_MainDialog::windowMenuOpens_data()
 {
     QTest::addColumn<QString>("where");
+    QTest::addColumn<int>("id"); // the control that has the focus for a menu key
     QTest::addColumn<bool>("opens");
-    QTest::newRow("right click on the background") << "background" << true;
-    QTest::newRow("right click on a static text") << "label" << true;
-    QTest::newRow("right click on New keeps to the button") << "button" << false;
-    QTest::newRow("Alt+Space") << "alt+space" << true;
+    QTest::newRow("right click on the background") << "background" << 0 << true;
+    QTest::newRow("right click on a static text") << "label" << 0 << true;
+    QTest::newRow("right click on New keeps to the button") << "button" << 0 << false;
+    QTest::newRow("Alt+Space") << "alt+space" << 0 << true;
+    QTest::newRow("Shift+F10 on New") << "shift+f10" << 1000 << true;
+    QTest::newRow("Menu key on a radio button") << "menu" << 1026 << true;
+    QTest::newRow("Shift+F10 in the distance box") << "shift+f10" << 1028 << true;
+    QTest::newRow("Menu key in a result box opens its edit menu") << "menu" << 1019 << false;
+    QTest::newRow("Shift+F10 in a result box opens its edit menu") << "shift+f10" << 1024 << false;
 }
 
 void tst_MainDialog::windowMenuOpens()
 {
     QFETCH(QString, where);
+    QFETCH(int, id);
     QFETCH(bool, opens);
     MainDialog dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     auto *menu = dialog.findChild<QMenu *>(QStringLiteral("windowMenu"));
+    const bool fromKeyboard = where == QLatin1String("alt+space") || id != 0;
 
     if (where == QLatin1String("alt+space")) {
         QTest::keyClick(control<QWidget>(dialog, 1000), Qt::Key_Space, Qt::AltModifier);
+    } else if (id != 0) {
+        QWidget *target = control<QWidget>(dialog, id);
+        target->setFocus();
+        if (where == QLatin1String("menu"))
+            QTest::keyClick(target, Qt::Key_Menu);
+        else
+            QTest::keyClick(target, Qt::Key_F10, Qt::ShiftModifier);
+        // The platform turns a Menu key that nobody took into a keyboard context-menu event;
+        // Shift+F10 it leaves as it is.
+        if (where == QLatin1String("menu") && !QApplication::activePopupWidget()) {
+            const QPoint point = target->rect().center();
+            QContextMenuEvent event(QContextMenuEvent::Keyboard, point, target->mapToGlobal(point));
+            QApplication::sendEvent(target, &event);
+        }
     } else {
         QWidget *target = &dialog;
         QPoint point(2, 2); // the margin left of "Basic Type"
@@ -446,19 +477,27 @@ void tst_MainDialog::windowMenuOpens()
         QApplication::sendEvent(target, &event);
     }
     QCOMPARE(menu->isVisible(), opens);
+    if (opens && fromKeyboard) // ready for the arrow keys and Enter
+        QCOMPARE(menu->activeAction(), menu->actions().constFirst());
+    if (!opens && fromKeyboard) {
+        auto *editMenu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(editMenu);
+        editMenu->close();
+    }
     menu->hide();
 }
 
 void tst_MainDialog::aboutBox_data()
 {
-    QTest::addColumn<bool>("withEsc");
-    QTest::newRow("closed with OK") << false;
-    QTest::newRow("closed with Esc") << true;
+    QTest::addColumn<QString>("closing");
+    QTest::newRow("closed with OK") << "ok";
+    QTest::newRow("closed with Esc") << "esc";
+    QTest::newRow("closed from its window menu, opened with Shift+F10") << "menu";
 }
 
 void tst_MainDialog::aboutBox()
 {
-    QFETCH(bool, withEsc);
+    QFETCH(QString, closing);
     MainDialog dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -470,6 +509,7 @@ void tst_MainDialog::aboutBox()
     bool iconShown = false;
     bool okIsDefault = false;
     int result = -1;
+    QStringList menuTexts;
     const auto opened = whenModal<AboutDialog>([&](AboutDialog *about) {
         title = about->windowTitle();
         for (const QLabel *label : about->findChildren<QLabel *>()) {
@@ -481,10 +521,18 @@ void tst_MainDialog::aboutBox()
         auto *ok = control<QPushButton>(*about, 1);
         okIsDefault = ok && ok->isDefault() && ok->text() == QLatin1String("OK");
         connect(about, &QDialog::finished, about, [&result](int r) { result = r; });
-        if (withEsc)
+        if (closing == QLatin1String("esc")) {
             QTest::keyClick(about, Qt::Key_Escape);
-        else if (ok)
+        } else if (closing == QLatin1String("menu") && ok) {
+            QTest::keyClick(ok, Qt::Key_F10, Qt::ShiftModifier);
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                for (const QAction *action : menu->actions())
+                    menuTexts << action->text();
+                menu->actions().constLast()->trigger();
+            }
+        } else if (ok) {
             QTest::mouseClick(ok, Qt::LeftButton);
+        }
     });
     menuEntry(dialog, 16)->trigger();
 
@@ -493,7 +541,10 @@ void tst_MainDialog::aboutBox()
     QCOMPARE(lines, (QStringList{"Vellicor Version 1.0", "Copyright (C) 2026"}));
     QVERIFY(iconShown);
     QVERIFY(okIsDefault);
-    QCOMPARE(result, withEsc ? int(QDialog::Rejected) : int(QDialog::Accepted));
+    QCOMPARE(result,
+             closing == QLatin1String("ok") ? int(QDialog::Accepted) : int(QDialog::Rejected));
+    if (closing == QLatin1String("menu"))
+        QCOMPARE(menuTexts, (QStringList{"&Move", "&Close"}));
     // Back to the main dialog, unchanged.
     QVERIFY(dialog.isVisible());
     QCOMPARE(shownTexts(dialog), before);
