@@ -2,6 +2,7 @@
 
 #include "formats/RaceFormat.h"
 #include "generation/Dice.h"
+#include "generation/Version.h"
 
 #include <CLI/CLI.hpp>
 
@@ -13,14 +14,11 @@
 #include <ctime>
 #include <limits>
 #include <ostream>
+#include <ranges>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#ifndef VELLICOR_VERSION
-#error "cli/CMakeLists.txt passes the project version as VELLICOR_VERSION"
-#endif
 
 namespace vellicor {
 
@@ -260,6 +258,12 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
         defineOptions(app, options);
         app.allow_extras(); // reported below, in order and in our own words
         std::vector<std::string> arguments = argumentsInReverse(argc, argv);
+        // CLI11 would read "--trace=off" as a value for the flag (and turn the trace on); the
+        // flag takes none.
+        for (const std::string &argument : std::ranges::reverse_view(arguments)) {
+            if (argument.starts_with("--trace="))
+                return reportBadInput(err, "--trace takes no value: " + quotedValue(argument));
+        }
         try {
             app.parse(arguments);
         } catch (const CLI::CallForHelp &) {

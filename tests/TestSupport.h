@@ -50,7 +50,7 @@ private:
         if (fallback)
             return *fallback;
         const std::string message = "the dice were asked for face " + std::to_string(position + 1) +
-                                    ", but only " + std::to_string(faces.size()) + " were scripted";
+                                    " of a script of " + std::to_string(faces.size());
         ADD_FAILURE() << message;
         throw std::runtime_error(message);
     }

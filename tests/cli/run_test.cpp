@@ -2,12 +2,14 @@
 
 #include "generation/Dice.h"
 #include "generation/RaceProfile.h"
+#include "generation/Version.h"
 
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -416,6 +418,12 @@ TEST(CliOptions, BadInputIsOneLineOnErrAndStatusTwo)
         {{"--count"}, {"--count"}},
         {{"--seed="}, {"--seed"}},
         {{"--location", "in\nner"}, {"--location"}},
+        // Control characters reach the terminal as "?", never as themselves.
+        {{"--location", "in\rner"}, {"--location", "in?ner"}},
+        {{"--format", "\x1b[2Jjson"}, {"--format", "?[2Jjson"}},
+        {{"--seed", "1\x7f"}, {"--seed", "1?"}},
+        {{"--trace=off"}, {"--trace", "--trace=off"}},
+        {{"--trace=-1"}, {"--trace", "--trace=-1"}},
     };
     for (const auto &[arguments, mentioned] : cases) {
         SCOPED_TRACE(::testing::PrintToString(arguments));
@@ -424,6 +432,10 @@ TEST(CliOptions, BadInputIsOneLineOnErrAndStatusTwo)
         EXPECT_EQ(result.out, "");
         EXPECT_TRUE(result.err.starts_with("vellicor-cli: ")) << result.err;
         EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
+        EXPECT_EQ(std::ranges::count_if(result.err,
+                                        [](unsigned char c) { return c < 0x20 || c == 0x7f; }),
+                  1)
+            << result.err;
         EXPECT_NE(result.err.find("--help"), std::string::npos) << result.err;
         for (const std::string &text : mentioned)
             EXPECT_NE(result.err.find(text), std::string::npos) << result.err;
