@@ -52,7 +52,6 @@ struct ControlRow {
 };
 
 struct DialogTemplate {
-    int id;
     const char *caption;
     DluRect rect;
     const char *fontFamily;
@@ -69,8 +68,6 @@ public:
     DialogUnits(int averageCharWidth, int charHeight);
     explicit DialogUnits(const QFontMetrics &metrics);
 
-    int averageCharWidth() const { return charWidth; }
-    int charHeight() const { return lineHeight; }
     QRect toPixels(const DluRect &rect) const;
 
 private:

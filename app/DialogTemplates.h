@@ -52,7 +52,7 @@ inline constexpr std::array aboutDialogControls{
 // clang-format on
 
 inline constexpr DialogTemplate mainDialogTemplate{
-    resource::mainDialog, "Vellicor", {0, 0, 320, 284}, "Sans Serif", 8, mainDialogControls};
+    "Vellicor", {0, 0, 320, 284}, "Sans Serif", 8, mainDialogControls};
 
 inline constexpr DialogTemplate aboutDialogTemplate{
-    resource::aboutDialog, "About Vellicor", {0, 0, 235, 55}, "Sans Serif", 8, aboutDialogControls};
+    "About Vellicor", {0, 0, 235, 55}, "Sans Serif", 8, aboutDialogControls};

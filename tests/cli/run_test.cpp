@@ -290,17 +290,6 @@ TEST(CliSeed, JsonMatchesTheLibraryAfterSrand)
         {-1, "backnet", Backnet, 120, 4},         {INT32_MIN, "2", Backnet, INT32_MAX, 3},
         {INT32_MAX, "1", Frontier, INT32_MIN, 3}, {1700000000, "0", InnerProvince, -75, 25},
     };
-    const std::vector<std::pair<std::int32_t RaceProfile::*, std::int32_t RaceProfile::*>> members{
-        {&RaceProfile::basicType, nullptr},
-        {&RaceProfile::racialOrigins, nullptr},
-        {&RaceProfile::kinshipStructure, &RaceProfile::kinshipStructureExtension},
-        {&RaceProfile::values, nullptr},
-        {&RaceProfile::politicalStructure, &RaceProfile::politicalStructureExtension},
-        {nullptr, nullptr},
-        {&RaceProfile::language, nullptr},
-        {&RaceProfile::worship, &RaceProfile::worshipExtension},
-        {&RaceProfile::xenoAcceptance, nullptr},
-        {&RaceProfile::problems, &RaceProfile::problemsExtension}};
     for (const auto &c : cases) {
         SCOPED_TRACE(::testing::Message() << "seed " << c.seed << ", location " << c.location);
         const CliResult result = runWith(
@@ -321,7 +310,7 @@ TEST(CliSeed, JsonMatchesTheLibraryAfterSrand)
             for (int category = 0; category < 10; ++category) {
                 const nlohmann::json &entry = race["categories"][category];
                 EXPECT_EQ(entry["text"], profile.describe(static_cast<Category>(category)));
-                const auto [index, extension] = members[category];
+                const auto [index, extension] = categoryMembers[category];
                 if (index) {
                     EXPECT_EQ(entry["index"], profile.*index);
                 }
