@@ -14,7 +14,6 @@
 #include <ctime>
 #include <limits>
 #include <ostream>
-#include <ranges>
 #include <span>
 #include <string>
 #include <string_view>
@@ -260,9 +259,9 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
         std::vector<std::string> arguments = argumentsInReverse(argc, argv);
         // CLI11 would read "--trace=off" as a value for the flag (and turn the trace on); the
         // flag takes none.
-        for (const std::string &argument : std::ranges::reverse_view(arguments)) {
-            if (argument.starts_with("--trace="))
-                return reportBadInput(err, "--trace takes no value: " + quotedValue(argument));
+        for (auto argument = arguments.rbegin(); argument != arguments.rend(); ++argument) {
+            if (argument->starts_with("--trace="))
+                return reportBadInput(err, "--trace takes no value: " + quotedValue(*argument));
         }
         try {
             app.parse(arguments);
