@@ -59,7 +59,6 @@ struct ControlLabel {
 };
 
 struct DialogTemplate {
-    int id;
     const char *caption;
     DluRect rect;
     const char *fontFamily;
@@ -77,8 +76,6 @@ public:
     DialogUnits(int averageCharWidth, int charHeight);
     explicit DialogUnits(const QFontMetrics &metrics);
 
-    int averageCharWidth() const { return charWidth; }
-    int charHeight() const { return lineHeight; }
     QRect toPixels(const DluRect &rect) const;
 
 private:

@@ -67,16 +67,14 @@ inline constexpr std::array mainDialogLabels{
 };
 // clang-format on
 
-inline constexpr DialogTemplate mainDialogTemplate{.id = resource::mainDialog,
-                                                   .caption = "Vellicor",
+inline constexpr DialogTemplate mainDialogTemplate{.caption = "Vellicor",
                                                    .rect = {0, 0, 320, 284},
                                                    .fontFamily = "Sans Serif",
                                                    .pointSize = 8,
                                                    .controls = mainDialogControls,
                                                    .labels = mainDialogLabels};
 
-inline constexpr DialogTemplate aboutDialogTemplate{.id = resource::aboutDialog,
-                                                    .caption = "About Vellicor",
+inline constexpr DialogTemplate aboutDialogTemplate{.caption = "About Vellicor",
                                                     .rect = {0, 0, 235, 55},
                                                     .fontFamily = "Sans Serif",
                                                     .pointSize = 8,

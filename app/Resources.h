@@ -10,12 +10,9 @@ QT_BEGIN_NAMESPACE
 class QIcon;
 QT_END_NAMESPACE
 
-// Resource numbers, as the dialog templates and the window menu refer to them.
+// Resource numbers, as the window menu refers to them.
 namespace resource {
-inline constexpr int aboutDialog = 100;
 inline constexpr int aboutMenuText = 101; // string: the window menu's About entry
-inline constexpr int mainDialog = 102;
-inline constexpr int applicationIcon = 128;
 } // namespace resource
 
 // Control IDs; each control with an ID carries it as its object name ("1015").

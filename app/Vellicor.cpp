@@ -2,6 +2,7 @@
 
 #include "app/Resources.h"
 #include "app/VellicorDlg.h"
+#include "generation/Version.h"
 
 #include <QAction>
 #include <QMessageBox>

@@ -2,6 +2,7 @@
 
 #include "formats/RaceFormat.h"
 #include "generation/Dice.h"
+#include "generation/Version.h"
 
 #include <CLI/CLI.hpp>
 
@@ -17,10 +18,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#ifndef VELLICOR_VERSION
-#error "cli/CMakeLists.txt passes the project version as VELLICOR_VERSION"
-#endif
 
 namespace vellicor {
 
@@ -285,6 +282,12 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
             return finishOutput(out, err);
         case InfoRequest::None:
             break;
+        }
+        // CLI11 would read "--trace=off" as a value for the flag (and turn the trace on); the
+        // flag takes none.
+        for (auto argument = arguments.rbegin(); argument != arguments.rend(); ++argument) {
+            if (argument->starts_with("--trace="))
+                return reportBadInput(err, "--trace takes no value: " + quotedValue(*argument));
         }
         try {
             app.parse(arguments);

@@ -1,13 +1,13 @@
 // describe() on a profile whose every member holds fuzzer-chosen values, for any category.
-// Whatever the members hold, the text must be one that a rolled profile can show, the fallback,
-// or the Tech/Sci Level blocks built from the fifteen numbers as they stand.
+// Whatever the members hold, the text must be one that the row rolled can show (by the texts the
+// tests hold), the fallback, or the Tech/Sci Level blocks built from the fifteen numbers as they
+// stand.
 
-#include "generation/Descriptions.h"
 #include "generation/RaceProfile.h"
 
+#include "DescriptionTexts.h"
 #include "FuzzInput.h"
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -17,26 +17,30 @@ using namespace vellicor;
 
 namespace {
 
-// Every text a category can show, found by walking each result index and extension in range.
-std::array<std::set<std::string>, 10> allTexts()
+// The texts a row can show, from the tables as the tests hold them rather than from describe():
+// the row's text and, for a row with a suffix rule, each text the suffix cases give it.
+std::set<std::string> allowedTexts(Category category, std::int32_t index)
 {
-    std::array<std::set<std::string>, 10> texts;
-    for (std::int32_t category = 0; category < 10; ++category) {
-        if (category == TechSciLevel)
-            continue;
-        for (std::int32_t index = 0; index < 10; ++index) {
-            for (std::int32_t extension = 1; extension <= 10; ++extension) {
-                RaceProfile profile;
-                profile.basicType = profile.racialOrigins = profile.kinshipStructure =
-                    profile.values = profile.politicalStructure = profile.language =
-                        profile.worship = profile.xenoAcceptance = profile.problems = index;
-                profile.kinshipStructureExtension = profile.politicalStructureExtension =
-                    profile.worshipExtension = profile.problemsExtension = extension;
-                texts[category].insert(profile.describe(static_cast<Category>(category)));
-            }
-        }
+    std::set<std::string> texts;
+    for (const testing::CategoryRows &rows : testing::categoryRows) {
+        if (rows.category == category)
+            texts.insert(rows.texts[index]);
+    }
+    for (const testing::SuffixCase &suffixCase : testing::suffixCases) {
+        if (suffixCase.category == category && suffixCase.row == index)
+            texts.insert(suffixCase.text);
     }
     return texts;
+}
+
+// The result index describe() reads for a category, by the tests' tables.
+std::int32_t indexOf(const RaceProfile &profile, Category category)
+{
+    for (const testing::CategoryRows &rows : testing::categoryRows) {
+        if (rows.category == category)
+            return profile.*rows.index;
+    }
+    return -1;
 }
 
 std::string scienceBlocks(const RaceProfile &p)
@@ -71,8 +75,6 @@ void check(bool condition, const char *what)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    static const std::array<std::set<std::string>, 10> texts = allTexts();
-
     FuzzInput input(data, size);
     const auto category = static_cast<Category>(input.nextInt32());
     RaceProfile profile;
@@ -90,12 +92,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const RaceProfile before = profile;
     const std::string text = profile.describe(category);
 
-    if (category == TechSciLevel)
+    if (category == TechSciLevel) {
         check(text == scienceBlocks(profile), "Tech/Sci Level text differs from its numbers");
-    else if (category >= 0 && category < 10)
-        check(text == fallbackText || texts[category].contains(text), "text outside the tables");
-    else
-        check(text == fallbackText, "category outside 0 to 9 did not give the fallback");
-    check(std::memcmp(&before, &profile, sizeof profile) == 0, "describe changed the profile");
+    } else if (category >= 0 && category < 10) {
+        const std::int32_t index = indexOf(profile, category);
+        if (index >= 0 && index < 10)
+            check(allowedTexts(category, index).contains(text), "not the text of the row rolled");
+        else
+            check(text == testing::fallback, "an index outside 0 to 9 did not give the fallback");
+    } else {
+        check(text == testing::fallback, "category outside 0 to 9 did not give the fallback");
+    }
+    check(profile == before, "describe changed the profile");
     return 0;
 }

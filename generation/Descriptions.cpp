@@ -1,7 +1,5 @@
 #include "generation/Descriptions.h"
 
-#include "generation/RollTables.h"
-
 #include <charconv>
 
 namespace vellicor {

@@ -6,8 +6,6 @@
 
 namespace vellicor {
 
-struct CategoryStep;
-
 // What one category roll hands to the next: an amount added to the next percentile roll, and
 // whether that roll is open-ended upwards (rollOpenEnded(0)) or a plain 1D100.
 struct RollModifier {
@@ -107,8 +105,8 @@ public:
     // One engineering-field roll: the engineering table's row for the band rolled.
     static ScienceLevel rollScienceField(RollModifier in);
 
-private:
-    RollModifier rollCategory(RollModifier in, const CategoryStep &step);
+    // Two profiles are equal when every member, randomSeed included, is.
+    friend bool operator==(const RaceProfile &, const RaceProfile &) = default;
 };
 
 // Where each category's values live, by Category: its result index and, for four categories,

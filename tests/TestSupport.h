@@ -5,17 +5,19 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdint>
 #include <optional>
+#include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace vellicor::testing {
 
 // Scripts the dice for the lifetime of the object: faces come from the list in order and every
-// trace line is collected in `trace`. Running out of faces fails the test unless a fallback face
-// is given. The destructor restores std::rand and standard output.
+// trace line is collected in `trace`. Unless a fallback face is given, running out of faces fails
+// the test and throws, so a roll that keeps asking (an open-ended roll that never ends) stops at
+// once instead of hanging. The destructor restores std::rand and standard output.
 class ScriptedDice
 {
 public:
@@ -45,9 +47,12 @@ private:
         sidesAsked.push_back(sides);
         if (position < faces.size())
             return faces[position++];
-        if (!fallback)
-            ADD_FAILURE() << "the dice were asked for more faces than scripted";
-        return fallback.value_or(1);
+        if (fallback)
+            return *fallback;
+        const std::string message = "the dice were asked for face " + std::to_string(position + 1) +
+                                    " of a script of " + std::to_string(faces.size());
+        ADD_FAILURE() << message;
+        throw std::runtime_error(message);
     }
 
     std::vector<std::int32_t> faces;
@@ -61,38 +66,28 @@ struct SilentTrace {
     ~SilentTrace() { resetTraceSink(); }
 };
 
-// All 29 members of a profile, for comparing whole profiles.
-inline std::array<std::int32_t, 29> members(const RaceProfile &p)
+} // namespace vellicor::testing
+
+namespace vellicor {
+
+// How GoogleTest shows a profile when a comparison fails: every member, in declaration order.
+inline void PrintTo(const RaceProfile &p, std::ostream *os)
 {
-    return {p.basicType,
-            p.racialOrigins,
-            p.kinshipStructure,
-            p.kinshipStructureExtension,
-            p.values,
-            p.politicalStructure,
-            p.politicalStructureExtension,
-            p.mechEng.diffLevel,
-            p.mechEng.rankBonus,
-            p.mechEng.miscMod,
-            p.weapEng.diffLevel,
-            p.weapEng.rankBonus,
-            p.weapEng.miscMod,
-            p.elecEng.diffLevel,
-            p.elecEng.rankBonus,
-            p.elecEng.miscMod,
-            p.compEng.diffLevel,
-            p.compEng.rankBonus,
-            p.compEng.miscMod,
-            p.powrEng.diffLevel,
-            p.powrEng.rankBonus,
-            p.powrEng.miscMod,
-            p.language,
-            p.worship,
-            p.worshipExtension,
-            p.xenoAcceptance,
-            p.problems,
-            p.problemsExtension,
-            p.randomSeed};
+    const auto level = [os](const char *name, const ScienceLevel &l) {
+        *os << ' ' << name << " {" << l.diffLevel << ", " << l.rankBonus << ", " << l.miscMod
+            << '}';
+    };
+    *os << "{basicType " << p.basicType << " racialOrigins " << p.racialOrigins << " kinship "
+        << p.kinshipStructure << '/' << p.kinshipStructureExtension << " values " << p.values
+        << " political " << p.politicalStructure << '/' << p.politicalStructureExtension;
+    level("mechEng", p.mechEng);
+    level("weapEng", p.weapEng);
+    level("elecEng", p.elecEng);
+    level("compEng", p.compEng);
+    level("powrEng", p.powrEng);
+    *os << " language " << p.language << " worship " << p.worship << '/' << p.worshipExtension
+        << " xeno " << p.xenoAcceptance << " problems " << p.problems << '/' << p.problemsExtension
+        << " seed " << p.randomSeed << '}';
 }
 
-} // namespace vellicor::testing
+} // namespace vellicor

@@ -45,6 +45,8 @@ private slots:
     void helpSaysNoHelpFile();
     void traceOfFirstRaceReachesAPipe();
     void closedPipeDoesNotEndTheProgram();
+    void desktopFileNameIsTheInstalledEntry();
+    void helpHandsTheFocusBack();
 };
 
 void tst_Application::initTestCase()
@@ -178,6 +180,36 @@ void tst_Application::closedPipeDoesNotEndTheProgram()
     close(ends[1]);
     QCOMPARE(written, ssize_t(-1));
     QCOMPARE(error, EPIPE);
+}
+
+// Wayland desktops find the window's icon and menu entry by this name, so it must be the base
+// name under which the desktop entry is installed.
+void tst_Application::desktopFileNameIsTheInstalledEntry()
+{
+    QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral(VELLICOR_APP_ID));
+}
+
+// After the F1 message the dialog is the active window again, with the focus where it was, even
+// where no window manager hands it back.
+void tst_Application::helpHandsTheFocusBack()
+{
+    bool activeAgain = false;
+    QWidget *focusAfter = nullptr;
+    QWidget *focusBefore = nullptr;
+    const auto ran = whenModal<MainDialog>([&](MainDialog *dialog) {
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        focusBefore = control<QWidget>(*dialog, 1028);
+        focusBefore->setFocus();
+        whenModal<QMessageBox>([](QMessageBox *box) { box->accept(); });
+        QTest::keyClick(focusBefore, Qt::Key_F1); // returns once the message is closed
+        activeAgain = QTest::qWaitForWindowActive(dialog, 1000);
+        focusAfter = QApplication::focusWidget();
+        dialog->reject();
+    });
+    QCOMPARE(application->run(), 0);
+    QVERIFY(*ran);
+    QVERIFY(activeAgain);
+    QCOMPARE(focusAfter, focusBefore);
 }
 
 int main(int argc, char *argv[])

@@ -100,6 +100,7 @@ private slots:
     void systemCommandIgnoresLowBits();
     void minimizeFromWindowMenu();
     void moveFromWindowMenu();
+    void clickEndingAMoveOnlyEndsIt();
 };
 
 void tst_MainDialog::init()
@@ -592,6 +593,28 @@ void tst_MainDialog::moveFromWindowMenu()
     QTRY_COMPARE(dialog.pos(), QPoint(192, 150));
     QTest::keyClick(focus, Qt::Key_Left); // the move has ended: the key is the button's again
     QCOMPARE(dialog.pos(), QPoint(192, 150));
+}
+
+// The click that ends a move keeps the new place and does nothing else: the button under the
+// pointer is not pressed.
+void tst_MainDialog::clickEndingAMoveOnlyEndsIt()
+{
+    RepeatableDice dice;
+    MainDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    dialog.move(200, 150);
+    QTRY_COMPARE(dialog.pos(), QPoint(200, 150));
+    QWidget *focus = control<QWidget>(dialog, 1000);
+
+    menuEntry(dialog, 0xF010)->trigger();
+    QTest::keyClick(focus, Qt::Key_Right);
+    QTRY_COMPARE(dialog.pos(), QPoint(208, 150));
+    dice.restart();
+    clickThroughWindow(dialog, control<QWidget>(dialog, 1000));
+    QCOMPARE(dice.draws, 0);
+    QTest::keyClick(focus, Qt::Key_Left); // the move has ended
+    QCOMPARE(dialog.pos(), QPoint(208, 150));
 }
 
 QTEST_MAIN(tst_MainDialog)

@@ -2,12 +2,14 @@
 
 #include "generation/Dice.h"
 #include "generation/RaceProfile.h"
+#include "generation/Version.h"
 
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -289,17 +291,6 @@ TEST(CliSeed, JsonMatchesTheLibraryAfterSrand)
         {-1, "backnet", Backnet, 120, 4},         {INT32_MIN, "2", Backnet, INT32_MAX, 3},
         {INT32_MAX, "1", Frontier, INT32_MIN, 3}, {1700000000, "0", InnerProvince, -75, 25},
     };
-    const std::vector<std::pair<std::int32_t RaceProfile::*, std::int32_t RaceProfile::*>> members{
-        {&RaceProfile::basicType, nullptr},
-        {&RaceProfile::racialOrigins, nullptr},
-        {&RaceProfile::kinshipStructure, &RaceProfile::kinshipStructureExtension},
-        {&RaceProfile::values, nullptr},
-        {&RaceProfile::politicalStructure, &RaceProfile::politicalStructureExtension},
-        {nullptr, nullptr},
-        {&RaceProfile::language, nullptr},
-        {&RaceProfile::worship, &RaceProfile::worshipExtension},
-        {&RaceProfile::xenoAcceptance, nullptr},
-        {&RaceProfile::problems, &RaceProfile::problemsExtension}};
     for (const auto &c : cases) {
         SCOPED_TRACE(::testing::Message() << "seed " << c.seed << ", location " << c.location);
         const CliResult result = runWith(
@@ -320,7 +311,7 @@ TEST(CliSeed, JsonMatchesTheLibraryAfterSrand)
             for (int category = 0; category < 10; ++category) {
                 const nlohmann::json &entry = race["categories"][category];
                 EXPECT_EQ(entry["text"], profile.describe(static_cast<Category>(category)));
-                const auto [index, extension] = members[category];
+                const auto [index, extension] = categoryMembers[category];
                 if (index) {
                     EXPECT_EQ(entry["index"], profile.*index);
                 }
@@ -417,6 +408,12 @@ TEST(CliOptions, BadInputIsOneLineOnErrAndStatusTwo)
         {{"--count"}, {"--count"}},
         {{"--seed="}, {"--seed"}},
         {{"--location", "in\nner"}, {"--location"}},
+        // Control characters reach the terminal as "?", never as themselves.
+        {{"--location", "in\rner"}, {"--location", "in?ner"}},
+        {{"--format", "\x1b[2Jjson"}, {"--format", "?[2Jjson"}},
+        {{"--seed", "1\x7f"}, {"--seed", "1?"}},
+        {{"--trace=off"}, {"--trace", "--trace=off"}},
+        {{"--trace=-1"}, {"--trace", "--trace=-1"}},
     };
     for (const auto &[arguments, mentioned] : cases) {
         SCOPED_TRACE(::testing::PrintToString(arguments));
@@ -425,6 +422,10 @@ TEST(CliOptions, BadInputIsOneLineOnErrAndStatusTwo)
         EXPECT_EQ(result.out, "");
         EXPECT_TRUE(result.err.starts_with("vellicor-cli: ")) << result.err;
         EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
+        EXPECT_EQ(std::ranges::count_if(result.err,
+                                        [](unsigned char c) { return c < 0x20 || c == 0x7f; }),
+                  1)
+            << result.err;
         EXPECT_NE(result.err.find("--help"), std::string::npos) << result.err;
         for (const std::string &text : mentioned)
             EXPECT_NE(result.err.find(text), std::string::npos) << result.err;

@@ -106,7 +106,7 @@ TEST(RaceWriter, SeparatesRacesPerFormat)
     const struct {
         OutputFormat format;
         const char *between;
-    } cases[] = {{OutputFormat::Text, "\nRace 2:"},
+    } cases[] = {{OutputFormat::Text, "\n\nRace 2:"},
                  {OutputFormat::Markdown, "\n\n## Race 2:"},
                  {OutputFormat::Json, "}]},\n{\"race\":2,"}};
     for (const auto &[format, between] : cases) {

@@ -10,7 +10,6 @@
 namespace vellicor {
 namespace {
 
-using testing::members;
 using testing::ScriptedDice;
 using testing::SilentTrace;
 
@@ -117,6 +116,63 @@ TEST(Generate, DistanceShiftsRacialOriginsAndLanguageOnly)
     }
 }
 
+// Every step hands on a modifier of its own here, and each face sits where another step's
+// modifier (shifted by the distance or not) would move the roll into another band or make it
+// draw a different number of faces: feeding any step from the wrong one changes the race.
+TEST(Generate, EveryStepIsFedByTheStepItDependsOn)
+{
+    ScriptedDice dice({
+        2,     // Basic Type: -50 plain, -48 -> band 0, hands on -15 plain
+        2,     // Racial Origins: -15 + 20 plain, 7 -> band 1, hands on -5 plain
+        97, 7, // Kinship Structure: -5 plain, 92 -> band 7; extension 7; hands on 0 open
+        71,    // Values: 0 open, 71 -> band 4, hands on +10 open
+        63, 3, // Political Structure: 10 open, 73 -> band 4; extension 3; hands on 0 plain
+        1,  23, 99, 64, 97, // engineering, 0 plain: bands 1, 1, 7, 3, 7
+        65,                 // Language: -5 + 20 plain (from Racial Origins), 80 -> band 5
+        76, 9,              // Worship: -5 plain (from Racial Origins), 71 -> band 4; extension 9
+        69,                 // Xeno Acceptance: 10 open (from Values), 79 -> band 5
+        97, 2,  9,          // Problems: 10 open, 109 -> band 8; extension 9
+    });
+    RaceProfile profile;
+    profile.generate(InnerProvince, 70);
+
+    const RaceProfile expected{.basicType = 0,
+                               .racialOrigins = 1,
+                               .kinshipStructure = 7,
+                               .kinshipStructureExtension = 7,
+                               .values = 4,
+                               .politicalStructure = 4,
+                               .politicalStructureExtension = 3,
+                               .mechEng = {2, 5, -10},
+                               .weapEng = {2, 5, -10},
+                               .elecEng = {0, 5, 0},
+                               .compEng = {0, 5, 0},
+                               .powrEng = {0, 5, -30},
+                               .language = 5,
+                               .worship = 4,
+                               .worshipExtension = 9,
+                               .xenoAcceptance = 5,
+                               .problems = 8,
+                               .problemsExtension = 9};
+    EXPECT_EQ(profile, expected);
+    EXPECT_EQ(dice.unused(), 0u);
+}
+
+// Far beyond the neutral distance Racial Origins and Language land in the top band whatever
+// Basic Type handed on: the roll plus the saturated modifier must saturate too, not wrap round
+// into band 0.
+TEST(Generate, FarRacesRollTheTopBandWhateverBasicTypeHandsOn)
+{
+    for (std::int32_t face = 1; face <= 100; ++face) { // at Frontier, Basic Type bands 0 to 7
+        SCOPED_TRACE(::testing::Message() << "Basic Type face " << face);
+        ScriptedDice dice({face}, 50);
+        RaceProfile profile;
+        profile.generate(Frontier, INT_MAX);
+        EXPECT_EQ(profile.racialOrigins, 9);
+        EXPECT_EQ(profile.language, 9);
+    }
+}
+
 TEST(Generate, UnknownLocationRollsAsInnerProvince)
 {
     for (const std::int32_t location : {3, -1, INT_MAX, INT_MIN}) {
@@ -131,7 +187,7 @@ TEST(Generate, UnknownLocationRollsAsInnerProvince)
         ScriptedDice dice({}, 50);
         RaceProfile profile;
         profile.generate(static_cast<Location>(location), 80);
-        EXPECT_EQ(members(profile), members(expected));
+        EXPECT_EQ(profile, expected);
         EXPECT_EQ(dice.trace, expectedTrace);
     }
 }
@@ -139,9 +195,16 @@ TEST(Generate, UnknownLocationRollsAsInnerProvince)
 TEST(RaceProfile, FreshProfileHoldsMinusOneInEveryRolledMember)
 {
     const RaceProfile fresh;
-    const auto all = members(fresh);
-    for (std::size_t i = 0; i + 1 < all.size(); ++i) // the last one is randomSeed
-        EXPECT_EQ(all[i], -1) << "member " << i;
+    for (const CategoryMembers &category : categoryMembers) {
+        if (category.index) {
+            EXPECT_EQ(fresh.*category.index, -1);
+        }
+        if (category.extension) {
+            EXPECT_EQ(fresh.*category.extension, -1);
+        }
+    }
+    for (ScienceLevel RaceProfile::*field : engineeringFields)
+        EXPECT_EQ(fresh.*field, (ScienceLevel{-1, -1, -1}));
 }
 
 // Properties that hold whatever the random source yields.
@@ -188,13 +251,13 @@ TEST_P(AnySeed, DescribeChangesNothing)
     std::srand(GetParam());
     RaceProfile profile;
     profile.generate(Backnet, 75);
-    const auto before = members(profile);
+    const RaceProfile before = profile;
     std::vector<std::string> first;
     for (std::int32_t category = -1; category <= 10; ++category)
         first.push_back(profile.describe(static_cast<Category>(category)));
     for (std::int32_t category = -1; category <= 10; ++category)
         EXPECT_EQ(profile.describe(static_cast<Category>(category)), first[category + 1]);
-    EXPECT_EQ(members(profile), before);
+    EXPECT_EQ(profile, before);
 }
 
 TEST_P(AnySeed, SameSeedGivesSameRaceAndTrace)
@@ -205,7 +268,7 @@ TEST_P(AnySeed, SameSeedGivesSameRaceAndTrace)
         RaceProfile profile;
         profile.generate(Frontier, 30);
         trace = ::testing::internal::GetCapturedStdout();
-        return members(profile);
+        return profile;
     };
     std::string firstTrace;
     std::string secondTrace;
