@@ -295,6 +295,13 @@ const WrittenForms &writtenForms()
     return forms;
 }
 
+// A number is a few digits: comparing them in a loop here beats a call to memcmp.
+inline bool startsWithNumber(std::string_view text, std::string_view number)
+{
+    return text.size() >= number.size() && std::equal(number.begin(), number.end(), text.begin(),
+                                                      [](char a, char b) { return a == b; });
+}
+
 // Appends `text` in one format's written form. A text that is exactly what describe() gives for
 // the race's profile is copied from `form`; anything else, such as a user's note, goes through
 // `appendAny`, which gives the same bytes for a description, only slower.
@@ -319,7 +326,7 @@ void appendDescription(std::string &buffer, std::string_view text, const Descrip
             }
             std::array<char, 11> digits;
             const std::string_view number = decimal(numbers[form->numbers[piece]], digits);
-            if (!rest.starts_with(number))
+            if (!startsWithNumber(rest, number))
                 break;
             rest.remove_prefix(number.size());
             buffer += number;
