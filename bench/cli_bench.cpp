@@ -15,6 +15,8 @@ namespace vellicor {
 namespace {
 
 // Formats one race at a time, the way vellicor-cli streams them, over a spread of races.
+// Budgets (medians, Release, the 2-core development machine): Markdown at most 0.6 us, JSON at
+// most 1.0 us; the README keeps the measured figures.
 void formatRace(benchmark::State &state)
 {
     setTraceSink(nullptr);

@@ -2,8 +2,6 @@
 
 #include "formats/RolledRace.h"
 
-#include <nlohmann/json.hpp>
-
 #include <array>
 #include <cstdint>
 #include <string>
@@ -32,13 +30,11 @@ inline constexpr std::array<std::string_view, 3> locationLabels{"Inner Province"
 std::string raceHeading(const RolledRace &race);
 
 // Each format appends one race to `buffer`; the texts keep their "\r\n" only in the JSON, where
-// they are exactly what describe() returned.
+// they are exactly what describe() returned. A text may be anything, a user's note included: the
+// JSON escapes it and writes invalid UTF-8 as U+FFFD, Markdown escapes its markup characters.
 void appendText(std::string &buffer, const RolledRace &race);
 void appendMarkdown(std::string &buffer, const RolledRace &race);
-nlohmann::ordered_json raceToJson(const RolledRace &race);
-// The same into `json`: a null value gets the whole race, a value that already holds a race
-// from here gets the new race's values in place, without rebuilding it.
-void raceToJson(const RolledRace &race, nlohmann::ordered_json &json);
+void appendJson(std::string &buffer, const RolledRace &race);
 
 // Streams races in one format: opening() once, append() for each race, closing() once. Text and
 // Markdown separate races by an empty line; JSON is one array with one race per line.
@@ -54,7 +50,6 @@ public:
 private:
     OutputFormat format;
     bool first = true;
-    nlohmann::ordered_json json; // reused from race to race
 };
 
 } // namespace vellicor

@@ -1,8 +1,16 @@
 #include "formats/RaceFormat.h"
 
-#include <gtest/gtest.h>
+#include "TestSupport.h"
 
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace vellicor {
 namespace {
@@ -78,7 +86,188 @@ TEST(MarkdownFormat, EscapesMarkupAndBreaksLinesInsideTheItem)
         << out;
 }
 
-TEST(JsonFormat, ReusedValueHoldsOnlyTheNewRace)
+// The race as a document, built the way the JSON was made before it was streamed. Only this
+// file keeps it: the streamed JSON must give exactly its dump(), byte for byte.
+nlohmann::ordered_json referenceJson(const RolledRace &race)
+{
+    using Json = nlohmann::ordered_json;
+    constexpr std::array<const char *, 5> fieldNames{"computer", "electrical", "mechanical",
+                                                     "power", "weapon"};
+    const std::size_t location = rolledLocation(race.location);
+    Json categories = Json::array();
+    for (std::size_t category = 0; category < categoryMembers.size(); ++category) {
+        const CategoryMembers members = categoryMembers[category];
+        Json entry = {{"category", category}, {"label", categoryLabels[category]}};
+        if (members.index)
+            entry["index"] = race.profile.*members.index;
+        if (members.extension)
+            entry["extension"] = race.profile.*members.extension;
+        if (category == TechSciLevel) {
+            entry["fields"] = Json::array();
+            for (std::size_t field = 0; field < engineeringFields.size(); ++field) {
+                const ScienceLevel &level = race.profile.*engineeringFields[field];
+                entry["fields"].push_back({{"field", fieldNames[field]},
+                                           {"diffLevel", level.diffLevel},
+                                           {"rankBonus", level.rankBonus},
+                                           {"miscMod", level.miscMod}});
+            }
+        }
+        entry["text"] = race.texts[category];
+        categories.push_back(std::move(entry));
+    }
+    return {{"race", race.number},
+            {"seed", race.seed},
+            {"location",
+             {{"name", locationNames[location]},
+              {"value", location},
+              {"label", locationLabels[location]}}},
+            {"lightyears", race.lightyears},
+            {"categories", std::move(categories)}};
+}
+
+std::string json(const RolledRace &race)
+{
+    std::string buffer;
+    appendJson(buffer, race);
+    return buffer;
+}
+
+// Any code point but a surrogate, UTF-8 encoded: ASCII with its control characters, quotes and
+// backslashes, then two-, three- and four-byte sequences.
+void appendRandomCharacter(std::string &text, std::mt19937 &random)
+{
+    constexpr std::array<std::pair<std::uint32_t, std::uint32_t>, 5> ranges{
+        {{0x00, 0x7f}, {0x80, 0x7ff}, {0x800, 0xd7ff}, {0xe000, 0xffff}, {0x10000, 0x10ffff}}};
+    const auto [low, high] = ranges[random() % ranges.size()];
+    const std::uint32_t c = std::uniform_int_distribution<std::uint32_t>(low, high)(random);
+    const auto byte = [](std::uint32_t bits) { return static_cast<char>(bits); };
+    if (c < 0x80) {
+        text += byte(c);
+    } else if (c < 0x800) {
+        text += {byte(0xc0 | c >> 6), byte(0x80 | (c & 0x3f))};
+    } else if (c < 0x10000) {
+        text += {byte(0xe0 | c >> 12), byte(0x80 | (c >> 6 & 0x3f)), byte(0x80 | (c & 0x3f))};
+    } else {
+        text += {byte(0xf0 | c >> 18), byte(0x80 | (c >> 12 & 0x3f)), byte(0x80 | (c >> 6 & 0x3f)),
+                 byte(0x80 | (c & 0x3f))};
+    }
+}
+
+// Races as the tool rolls them, every location and distance, and as a dialog may hold them once
+// a user has written into the boxes: notes instead of a text, a text cut short or lengthened, or
+// a profile whose numbers no longer give its texts.
+std::vector<RolledRace> randomRaces(std::size_t count)
+{
+    testing::SilentTrace silent;
+    std::srand(20261209);
+    std::mt19937 random(7);
+    std::vector<RolledRace> races(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        RolledRace &race = races[i];
+        race.number = static_cast<std::int32_t>(i + 1);
+        race.seed = static_cast<std::int32_t>(random());
+        race.location = static_cast<Location>(random() % 4); // 3: rolled as Inner Province
+        race.lightyears = i % 2 ? static_cast<std::int32_t>(random()) : static_cast<int>(i) - 80;
+        race.roll();
+
+        const std::size_t category = random() % race.texts.size();
+        std::string &text = race.texts[category];
+        const CategoryMembers members = categoryMembers[category];
+        switch (i % 6) {
+        case 1:
+            text.clear();
+            for (std::size_t length = random() % 40; length > 0; --length)
+                appendRandomCharacter(text, random);
+            break;
+        case 2:
+            text.resize(text.size() - 1 - random() % text.size());
+            break;
+        case 3:
+            text += std::array{"\r\n", " ", "0", "\"", "\r\n\r\n"}[random() % 5];
+            break;
+        case 4: {
+            const std::int32_t changed = static_cast<std::int32_t>(random() % 14) - 2;
+            if (members.extension && random() % 2)
+                race.profile.*members.extension = changed;
+            else if (members.index)
+                race.profile.*members.index = changed;
+            else
+                (race.profile.*engineeringFields[random() % 5]).miscMod += 10;
+            break;
+        }
+        case 5:
+            text = race.texts[(category + 1) % race.texts.size()];
+            break;
+        }
+    }
+    return races;
+}
+
+TEST(JsonFormat, StreamedRacesAreTheDocumentsBuiltFromThem)
+{
+    const std::vector<RolledRace> races = randomRaces(600);
+    RaceWriter writer(OutputFormat::Json);
+    std::string streamed(writer.opening());
+    std::string expected = "[\n";
+    for (const RolledRace &race : races) {
+        writer.append(streamed, race);
+        expected += (race.number > 1 ? ",\n" : "") + referenceJson(race).dump();
+    }
+    streamed += writer.closing();
+    expected += "\n]\n";
+    EXPECT_EQ(streamed, expected);
+
+    // The same, value by value, for a readable failure.
+    const nlohmann::ordered_json parsed = nlohmann::ordered_json::parse(streamed);
+    ASSERT_EQ(parsed.size(), races.size());
+    for (std::size_t i = 0; i < races.size(); ++i)
+        ASSERT_EQ(parsed[i], referenceJson(races[i])) << "race " << i + 1;
+}
+
+TEST(JsonFormat, InvalidUtf8InANoteBecomesReplacementCharacters)
+{
+    // A table-driven check of the cases a paste can bring: a stray byte, a sequence cut at the
+    // end, an encoded surrogate, an overlong encoding.
+    const struct {
+        std::string note;
+        std::string text;
+    } cases[] = {
+        {"a\xff"
+         "b",
+         "a\uFFFD"
+         "b"},
+        {"cut \xc3", "cut \uFFFD"},
+        {"\xed\xa0\x80"
+         "x",
+         "\uFFFD\uFFFD\uFFFD"
+         "x"},
+        {"\xc0\xaf"
+         "x",
+         "\uFFFD\uFFFD"
+         "x"},
+    };
+    for (const auto &[note, text] : cases) {
+        RolledRace race = raceWithTexts("a", "b");
+        race.texts[Worship] = note;
+        std::string written;
+        ASSERT_NO_THROW(written = json(race));
+        const nlohmann::json parsed = nlohmann::json::parse(written);
+        EXPECT_EQ(parsed["categories"][Worship]["text"], text);
+        EXPECT_EQ(parsed["categories"][Language]["text"], "x");
+    }
+}
+
+TEST(MarkdownFormat, DescriptionsAreWrittenAsAnyOtherText)
+{
+    // The unrolled copy matches no description, so every text takes the general path.
+    for (const RolledRace &race : randomRaces(300)) {
+        RolledRace unrolled = race;
+        unrolled.profile = RaceProfile{};
+        ASSERT_EQ(markdown(race), markdown(unrolled)) << "race " << race.number;
+    }
+}
+
+TEST(JsonFormat, SecondRaceHoldsOnlyItsOwnValues)
 {
     RolledRace first = raceWithTexts("first race", "first\r\ntech");
     first.location = Backnet;
@@ -92,13 +281,17 @@ TEST(JsonFormat, ReusedValueHoldsOnlyTheNewRace)
     second.profile.problemsExtension = 1;
     second.profile.weapEng = {0, 5, 30};
 
-    nlohmann::ordered_json reused;
-    raceToJson(first, reused);
-    raceToJson(second, reused);
-    EXPECT_EQ(reused, raceToJson(second));
-    EXPECT_EQ(reused["categories"][0]["text"], "second");
-    EXPECT_EQ(reused["categories"][5]["fields"][4]["miscMod"], 30);
-    EXPECT_EQ(reused["location"]["name"], "frontier");
+    RaceWriter writer(OutputFormat::Json);
+    std::string all(writer.opening());
+    writer.append(all, first);
+    writer.append(all, second);
+    all += writer.closing();
+    const nlohmann::ordered_json parsed = nlohmann::ordered_json::parse(all);
+    ASSERT_EQ(parsed.size(), 2u);
+    EXPECT_EQ(parsed[1], referenceJson(second));
+    EXPECT_EQ(parsed[1]["categories"][0]["text"], "second");
+    EXPECT_EQ(parsed[1]["categories"][5]["fields"][4]["miscMod"], 30);
+    EXPECT_EQ(parsed[1]["location"]["name"], "frontier");
 }
 
 TEST(RaceWriter, SeparatesRacesPerFormat)
