@@ -350,6 +350,13 @@ void appendText(std::string &buffer, const RolledRace &race)
     appendHeading(buffer, race);
     buffer += '\n';
     for (std::size_t category = 0; category < race.texts.size(); ++category) {
+        // A text the user emptied in the dialog still shows its category, with nothing after it.
+        if (race.texts[category].empty()) {
+            buffer += "  ";
+            buffer += categoryLabels[category];
+            buffer += ":\n";
+            continue;
+        }
         forEachLine(race.texts[category], [&](std::string_view line, bool first) {
             if (first) {
                 buffer += "  ";

@@ -23,6 +23,8 @@ public:
     }
 
     bool empty() const { return position >= size; }
+    // How many bytes the numbers have taken.
+    std::size_t used() const { return position; }
 
 private:
     const std::uint8_t *data;

@@ -51,6 +51,13 @@ TEST(TextFormat, ContinuationLinesStartUnderTheText)
     EXPECT_EQ(out.find('\r'), std::string::npos);
 }
 
+// A box emptied in the dialog is saved too: its category keeps its line.
+TEST(TextFormat, EmptiedTextKeepsItsCategoryLine)
+{
+    const std::string out = text(raceWithTexts("", "b"));
+    EXPECT_NE(out.find("\n  Basic Type:\n  Racial Origins:"), std::string::npos) << out;
+}
+
 TEST(TextFormat, HeadingNamesNumberLocationDistanceAndSeed)
 {
     const struct {
