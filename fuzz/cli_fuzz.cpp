@@ -86,6 +86,12 @@ struct Asked {
 Asked askedFor(const std::vector<std::string> &arguments)
 {
     Asked asked;
+    // --help, -h or --version anywhere before "--" wins, even where it stands as an option's
+    // value: no option takes one of these as a valid value.
+    for (std::size_t i = 1; i < arguments.size() && arguments[i] != "--"; ++i) {
+        if (arguments[i] == "--help" || arguments[i] == "-h" || arguments[i] == "--version")
+            asked.helpOrVersion = true;
+    }
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string &argument = arguments[i];
         const std::size_t equals = argument.find('=');
