@@ -26,11 +26,17 @@ ResultBox::ResultBox(QWidget *parent) : QPlainTextEdit(parent)
     // Boxes of one text line are only a little taller than the line: keep the margins small.
     document()->setDocumentMargin(1);
     connect(this, &QPlainTextEdit::textChanged, this, &ResultBox::updateHiddenTextHint);
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        if (!settingText)
+            emit edited();
+    });
 }
 
 void ResultBox::setText(const std::string &text)
 {
+    settingText = true;
     setPlainText(QString::fromStdString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    settingText = false;
 }
 
 std::string ResultBox::text() const

@@ -24,6 +24,10 @@ public:
     void setText(const std::string &text);
     std::string text() const;
 
+signals:
+    // The text changed by any means but setText(): the user typed, pasted, cut or undid.
+    void edited();
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -32,6 +36,8 @@ protected:
 private:
     void updateHiddenTextHint();
     bool textIsHidden(const QString &whole) const;
+
+    bool settingText = false;
 };
 
 // Accepts ASCII digits only, whether typed or pasted: any edit that would put another

@@ -7,6 +7,22 @@
 
 #include <utility>
 
+namespace {
+
+// `path` itself if no file is there yet, else the first of "name-2.json", "name-3.json", ...
+// that is free.
+QString unusedPath(const QString &path)
+{
+    const QFileInfo wanted(path);
+    QString candidate = path;
+    for (int number = 2; QFileInfo::exists(candidate); ++number)
+        candidate = wanted.absolutePath() + QLatin1Char('/') + wanted.completeBaseName() +
+                    QLatin1Char('-') + QString::number(number) + QLatin1Char('.') + wanted.suffix();
+    return candidate;
+}
+
+} // namespace
+
 QString writeWholeFile(const QString &path, const ContentProducer &produce)
 {
     QSaveFile file(path);
@@ -80,11 +96,16 @@ bool SessionAutosave::writeNow()
     if (!due)
         return true;
     QString reason;
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
         reason = tr("The folder %1 could not be made.")
                      .arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
-    else
+    } else {
+        // Two sessions started in the same second roll with the same seed; each keeps a file
+        // of its own.
+        if (!firstWriteDone)
+            path = unusedPath(path);
         reason = writeWholeFile(path, contents);
+    }
     if (!reason.isEmpty()) {
         if (!failureReported) {
             failureReported = true;
@@ -93,8 +114,8 @@ bool SessionAutosave::writeNow()
         return false;
     }
     due = false;
-    if (!oldSessionsRemoved) {
-        oldSessionsRemoved = true;
+    if (!firstWriteDone) {
+        firstWriteDone = true;
         removeOldSessions();
     }
     return true;

@@ -38,6 +38,8 @@ public:
     SessionAutosave(const QDateTime &start, std::int32_t seed, ContentProducer contents);
 
     static QString sessionFolder();
+    // Where the session is kept. Until the first write, another session of the same second and
+    // seed can still make it take a number ("...-2.json").
     QString filePath() const { return path; }
 
     // Asks for a write soon.
@@ -58,5 +60,5 @@ private:
     QTimer timer;
     bool due = false;
     bool failureReported = false;
-    bool oldSessionsRemoved = false;
+    bool firstWriteDone = false; // the file's name is settled, and old sessions are removed
 };

@@ -210,6 +210,9 @@ void MainDialog::initialise()
         });
     connect(autosave.get(), &SessionAutosave::writeFailed, this,
             &MainDialog::reportAutosaveFailure);
+    // Notes reach the session file soon after they are typed, not only at the next New.
+    for (ResultBox *box : resultBoxes)
+        connect(box, &ResultBox::edited, autosave.get(), &SessionAutosave::schedule);
 
     rollNewRace();
     newButton->setFocus();

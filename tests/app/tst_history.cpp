@@ -1,6 +1,7 @@
 #include "AppTestSupport.h"
 
 #include "app/DiceLog.h"
+#include "app/SessionFiles.h"
 #include "app/VellicorDlg.h"
 #include "cli/run.h"
 
@@ -74,6 +75,7 @@ private slots:
     void saveEqualsTheToolsOutput();
     void failedSaveLeavesTheOldFile();
     void sessionIsKeptOnDiskWhenTheDialogEnds();
+    void typedNotesReachTheSessionFileWithoutNew();
     void diceLogFollowsNew();
 };
 
@@ -255,6 +257,19 @@ void tst_History::sessionIsKeptOnDiskWhenTheDialogEnds()
     QCOMPARE(left.size(), 100);
     QVERIFY(!left.contains(QStringLiteral("old-005.json")));
     QVERIFY(left.contains(QStringLiteral("old-006.json")));
+}
+
+// A note must not wait for the next New or the dialog's end: a crash or a logout would lose it.
+void tst_History::typedNotesReachTheSessionFileWithoutNew()
+{
+    QVERIFY(QDir(SessionAutosave::sessionFolder()).removeRecursively());
+    MainDialog dialog;
+    const QString file = dialog.sessionFile();
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(file), 5000); // the start race
+    auto *worship = control<ResultBox>(dialog, 1022);
+    worship->moveCursor(QTextCursor::End);
+    QTest::keyClicks(worship, QStringLiteral(" (temple on the moon)"));
+    QTRY_VERIFY_WITH_TIMEOUT(fileContents(file).contains("(temple on the moon)"), 5000);
 }
 
 void tst_History::diceLogFollowsNew()
