@@ -338,17 +338,18 @@ void MainDialog::showCurrentRace()
 
 void MainDialog::showPreviousRace()
 {
-    const bool notesTyped = keepShownTexts();
-    if (session.goBack())
-        showCurrentRace();
-    if (notesTyped && autosave)
-        autosave->schedule();
+    moveThroughSession(&SessionHistory::goBack);
 }
 
 void MainDialog::showNextRace()
 {
+    moveThroughSession(&SessionHistory::goForward);
+}
+
+void MainDialog::moveThroughSession(bool (SessionHistory::*step)())
+{
     const bool notesTyped = keepShownTexts();
-    if (session.goForward())
+    if ((session.*step)())
         showCurrentRace();
     if (notesTyped && autosave)
         autosave->schedule();

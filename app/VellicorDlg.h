@@ -84,6 +84,8 @@ private:
     void writeSessionNow();
     // Puts the race on screen into the boxes, the radio buttons and the distance box.
     void showCurrentRace();
+    // Leaves the race on screen, its notes kept, for the one `step` goes to, if there is one.
+    void moveThroughSession(bool (SessionHistory::*step)());
     void updateRaceCommands();
     void reportAutosaveFailure(const QString &file, const QString &reason);
 
