@@ -200,8 +200,8 @@ void MainDialog::initialise()
 
     raceProfile = std::make_unique<RaceProfile>();
     raceProfile->randomSeed = vellicor::seedFromClock(std::time(nullptr));
-    // The only place the random source is seeded.
-    std::srand(static_cast<unsigned>(raceProfile->randomSeed));
+    // The only place the dice are seeded.
+    vellicor::seedDice(raceProfile->randomSeed);
 
     autosave = std::make_unique<SessionAutosave>(
         QDateTime::currentDateTime(), raceProfile->randomSeed, [this](const PieceWriter &write) {

@@ -20,7 +20,7 @@ namespace {
 void formatRace(benchmark::State &state)
 {
     setTraceSink(nullptr);
-    std::srand(1);
+    vellicor::seedDice(1);
     std::array<RolledRace, 64> races;
     for (std::size_t i = 0; i < races.size(); ++i) {
         races[i].location = static_cast<Location>(i % 3);

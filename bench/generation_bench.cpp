@@ -19,7 +19,7 @@ struct SilentTrace {
 void generateRace(benchmark::State &state)
 {
     SilentTrace silent;
-    std::srand(1);
+    vellicor::seedDice(1);
     const auto location = static_cast<Location>(state.range(0));
     const auto lightyears = static_cast<std::int32_t>(state.range(1));
     RaceProfile profile;
@@ -34,7 +34,7 @@ BENCHMARK(generateRace)->Args({InnerProvince, 0})->Args({Frontier, 50})->Args({B
 void describeAllCategories(benchmark::State &state)
 {
     SilentTrace silent;
-    std::srand(1);
+    vellicor::seedDice(1);
     std::array<RaceProfile, 256> profiles;
     for (std::size_t i = 0; i < profiles.size(); ++i)
         profiles[i].generate(static_cast<Location>(i % 3), static_cast<std::int32_t>(i));

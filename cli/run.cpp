@@ -40,6 +40,7 @@ struct Options {
     std::int32_t lightyears = 0;
     std::int32_t count = 1;
     std::int32_t seed = 0;
+    std::int32_t dice = 0;
     std::int32_t format = static_cast<std::int32_t>(OutputFormat::Text);
     bool trace = false;
 };
@@ -153,6 +154,10 @@ void defineOptions(CLI::App &app, Options &options)
     app.add_option("--seed", options.seed, "Seed for the dice; default: the clock's seconds")
         ->type_name("S")
         ->transform(wholeNumber(int32Min, int32Max));
+    app.add_option("--dice", options.dice, "Dice to skip after seeding, as in a heading")
+        ->type_name("K")
+        ->default_str("0")
+        ->transform(wholeNumber(0, int32Max));
     app.add_option("--format", options.format, "text, markdown or json")
         ->type_name("FORMAT")
         ->default_str("text")
@@ -160,6 +165,7 @@ void defineOptions(CLI::App &app, Options &options)
     app.add_flag("--trace", options.trace, "Write every die roll to standard error");
     app.footer("The same options and seed always give the same races. Examples:\n"
                "  vellicor-cli --location backnet --lightyears 120\n"
+               "  vellicor-cli --seed 1796831244 --dice 412 --location backnet --lightyears 120\n"
                "  vellicor-cli --seed 1700000000 --count 3 --format markdown >> notes.md\n"
                "  vellicor-cli --count 100 --format json > races.json");
 }
@@ -239,8 +245,10 @@ int rollRaces(const Options &options, std::ostream &out, std::ostream &err)
     race.profile.randomSeed = options.seed;
     RaceWriter writer(static_cast<OutputFormat>(options.format));
 
-    // Seeded once, like the dialog: race n is what its n-th New would show.
-    std::srand(static_cast<unsigned>(options.seed));
+    // Seeded once, like the dialog: race n is what its n-th New would show. Skipping the faces
+    // that earlier races drew starts at any race of any session.
+    seedDice(options.seed);
+    skipDice(options.dice);
     std::string buffer(writer.opening());
     for (std::int32_t number = 1; number <= options.count && out; ++number) {
         race.number = number;

@@ -46,6 +46,13 @@ inline void appendNumber(std::string &buffer, std::int32_t value)
     buffer += decimal(value, digits);
 }
 
+inline void appendNumber(std::string &buffer, std::int64_t value)
+{
+    std::array<char, 20> digits;
+    const auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(), value);
+    buffer.append(digits.data(), end);
+}
+
 // Calls `onLine` for every line of a description. Lines end in "\r\n"; a break at the very end
 // closes the last line instead of opening an empty one.
 template <typename OnLine>
@@ -76,6 +83,9 @@ void appendHeading(std::string &buffer, const RolledRace &race)
     appendNumber(buffer, race.lightyears);
     buffer += oneLightyear ? " light year from Sol, seed " : " light years from Sol, seed ";
     appendNumber(buffer, race.seed);
+    buffer += ", after ";
+    appendNumber(buffer, race.dice);
+    buffer += race.dice == 1 ? " die" : " dice";
 }
 
 // Description texts are plain prose, but a stray Markdown character would still change how a
@@ -395,6 +405,8 @@ void appendJson(std::string &buffer, const RolledRace &race)
     appendNumber(buffer, race.number);
     buffer += ",\"seed\":"sv;
     appendNumber(buffer, race.seed);
+    buffer += ",\"dice\":"sv;
+    appendNumber(buffer, race.dice);
     // Headings name the location the race was rolled for.
     buffer += forms.jsonLocations[rolledLocation(race.location)];
     appendNumber(buffer, race.lightyears);

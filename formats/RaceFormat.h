@@ -25,8 +25,9 @@ inline constexpr std::array<std::string_view, 10> categoryLabels{
 inline constexpr std::array<std::string_view, 3> locationLabels{"Inner Province", "Frontier",
                                                                 "Backnet"};
 
-// "Race 3: Backnet, 120 light years from Sol, seed 1700000000": the line that opens a race in
-// every format, which names all that `vellicor-cli` needs to roll the race again.
+// "Race 3: Backnet, 120 light years from Sol, seed 1700000000, after 46 dice": the line that
+// opens a race in every format, which names all that `vellicor-cli` needs to roll the race again
+// (--seed, --dice, --location and --lightyears).
 std::string raceHeading(const RolledRace &race);
 
 // Each format appends one race to `buffer`; the texts keep their "\r\n" only in the JSON, where

@@ -9,17 +9,19 @@
 namespace vellicor {
 
 // One rolled race with everything the formats show. `number` counts the races rolled since the
-// random source was seeded with `seed`, starting at 1.
+// dice were seeded with `seed`, starting at 1; `dice` is how many faces had been drawn from that
+// seed before this race, so the seed, `dice`, location and distance roll it again anywhere.
 struct RolledRace {
     std::int32_t number = 1;
     std::int32_t seed = 0;
+    std::int64_t dice = 0;
     Location location = InnerProvince;
     std::int32_t lightyears = 0;
     RaceProfile profile;
     std::array<std::string, 10> texts; // by Category, with describe()'s "\r\n" line breaks
 
-    // Rolls the next race from the current random source for `location` and `lightyears`: one
-    // generate() and the ten describe() calls, as every New of the dialog does.
+    // Rolls the next race from the dice for `location` and `lightyears`: one generate() and the
+    // ten describe() calls, as every New of the dialog does. `dice` records where it began.
     void roll();
 };
 

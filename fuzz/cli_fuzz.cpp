@@ -58,14 +58,15 @@ private:
     std::size_t room;
 };
 
-// Rolling up to a million races is correct but slow; inputs that might ask for many are
-// passed over so the fuzzer spends its time on parsing.
+// Rolling up to a million races, or skipping up to 2^31 dice, is correct but slow; inputs that
+// might ask for many are passed over so the fuzzer spends its time on parsing.
 bool mayRollMany(const std::vector<std::string> &arguments)
 {
     bool mentionsCount = false;
     bool hasLongNumber = false;
     for (const std::string &argument : arguments) {
-        mentionsCount = mentionsCount || argument.find("count") != std::string::npos;
+        mentionsCount = mentionsCount || argument.find("count") != std::string::npos ||
+                        argument.find("dice") != std::string::npos;
         std::size_t digits = 0;
         for (const char c : argument) {
             digits = (c >= '0' && c <= '9') ? digits + 1 : 0;
@@ -102,7 +103,7 @@ Asked askedFor(const std::vector<std::string> &arguments)
             (shortOptions && argument.find('h') != std::string::npos))
             asked.helpOrVersion = true;
         if (name != "--count" && name != "--format" && name != "--location" &&
-            name != "--lightyears" && name != "--seed")
+            name != "--lightyears" && name != "--seed" && name != "--dice")
             continue;
         // "--count=" with nothing after the sign takes the next argument, as "--count" does.
         std::string value;

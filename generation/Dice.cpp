@@ -4,13 +4,14 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <utility>
 
 namespace vellicor {
 
 namespace {
 
+RandomSource randomSource;
+std::int64_t facesDrawn = 0;
 FaceSource faceSource;
 TraceSink traceSink;
 TraceSink traceRecorder;
@@ -25,8 +26,9 @@ constexpr std::int32_t upAndDownMode = 1;
 
 std::int32_t drawFace(std::int32_t sides)
 {
+    ++facesDrawn;
     if (!faceSource)
-        return std::rand() % sides + 1;
+        return randomSource.next() % sides + 1;
     return std::clamp(faceSource(sides), 1, sides);
 }
 
@@ -102,6 +104,56 @@ std::int32_t rollOpenEnded(std::int32_t mode)
     }
     trace(" Rolled %dD%d OEUD total = %d\n", 1, percentileSides, total);
     return total;
+}
+
+void RandomSource::reseed(std::int32_t seed)
+{
+    // The words start as a Lehmer sequence, 16807 * previous mod (2^31 - 1), computed with
+    // Schrage's method so that no product overflows 32 bits. A seed of 0 would stay 0.
+    constexpr std::int32_t modulus = 2147483647;
+    constexpr std::int32_t multiplier = 16807;
+    constexpr std::int32_t quotient = modulus / multiplier;  // 127773
+    constexpr std::int32_t remainder = modulus % multiplier; // 2836
+    std::int32_t word = seed == 0 ? 1 : seed;
+    state[0] = static_cast<std::uint32_t>(word);
+    for (std::size_t i = 1; i < degree; ++i) {
+        const std::int32_t high = word / quotient;
+        const std::int32_t low = word % quotient;
+        word = multiplier * low - remainder * high;
+        if (word < 0)
+            word += modulus;
+        state[i] = static_cast<std::uint32_t>(word);
+    }
+    front = separation;
+    rear = 0;
+    // The first outputs still show the seed's pattern.
+    constexpr std::uint64_t warmUp = 10 * degree;
+    discard(warmUp);
+}
+
+void RandomSource::discard(std::uint64_t count)
+{
+    for (; count > 0; --count)
+        next();
+}
+
+void seedDice(std::int32_t seed)
+{
+    randomSource.reseed(seed);
+    facesDrawn = 0;
+}
+
+std::int64_t diceDrawn()
+{
+    return facesDrawn;
+}
+
+void skipDice(std::int64_t count)
+{
+    if (count <= 0)
+        return;
+    randomSource.discard(static_cast<std::uint64_t>(count));
+    facesDrawn += count;
 }
 
 void setFaceSource(FaceSource source)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -16,16 +18,58 @@ std::int32_t rollDice(std::int32_t sides, std::int32_t count);
 // open-ended upwards only. Totals saturate at the limits of std::int32_t.
 std::int32_t rollOpenEnded(std::int32_t mode);
 
-// Where faces come from. By default every face is std::rand() % sides + 1 from the process-wide C
-// random source, which the application seeds. A source installed here is asked for every face
-// instead; a face it returns outside 1 to sides is clamped into that range. An empty source
-// restores the default.
+// The dice's random source: an additive feedback generator of degree 31 whose outputs, for every
+// seed, are those of the GNU C library's rand() after srand(seed). Being our own, the same seed
+// rolls the same races with any C library, and a draw takes no lock.
+class RandomSource
+{
+public:
+    explicit RandomSource(std::int32_t seed = 1) { reseed(seed); }
+
+    void reseed(std::int32_t seed);
+
+    // The next output, 0 to 2147483647.
+    std::int32_t next()
+    {
+        state[front] += state[rear];
+        const auto output = static_cast<std::int32_t>(state[front] >> 1);
+        front = front + 1 == degree ? 0 : front + 1;
+        rear = rear + 1 == degree ? 0 : rear + 1;
+        return output;
+    }
+
+    // Skips `count` outputs, as many calls of next() would.
+    void discard(std::uint64_t count);
+
+private:
+    static constexpr std::size_t degree = 31;
+    static constexpr std::size_t separation = 3;
+
+    std::array<std::uint32_t, degree> state{};
+    std::size_t front = separation;
+    std::size_t rear = 0;
+};
+
+// Seeds the process-wide source the dice draw from and starts counting faces from 0. Every face
+// is its next output % sides + 1.
+void seedDice(std::int32_t seed);
+
+// Faces drawn since the dice were seeded, skipped ones included: where the next race begins in
+// the seed's stream.
+std::int64_t diceDrawn();
+
+// Draws `count` faces and throws them away, untraced, as if that many dice had been rolled.
+void skipDice(std::int64_t count);
+
+// Where faces come from. By default from the process-wide source above. A source installed here
+// is asked for every face instead (each still counts as drawn); a face it returns outside 1 to
+// sides is clamped into that range. An empty source restores the default.
 using FaceSource = std::function<std::int32_t(std::int32_t sides)>;
 void setFaceSource(FaceSource source);
 
 // The seed for a clock reading in seconds since 1970, as the dialog and vellicor-cli seed the
-// random source with std::srand. After January 2038 the seconds no longer fit a signed 32-bit
-// integer; the low 32 bits are kept, which still change every second.
+// dice. After January 2038 the seconds no longer fit a signed 32-bit integer; the low 32 bits
+// are kept, which still change every second.
 std::int32_t seedFromClock(std::time_t seconds);
 
 // Where trace lines go. By default every line is written to standard output. A sink installed

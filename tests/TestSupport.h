@@ -17,7 +17,7 @@ namespace vellicor::testing {
 // Scripts the dice for the lifetime of the object: faces come from the list in order and every
 // trace line is collected in `trace`. Unless a fallback face is given, running out of faces fails
 // the test and throws, so a roll that keeps asking (an open-ended roll that never ends) stops at
-// once instead of hanging. The destructor restores std::rand and standard output.
+// once instead of hanging. The destructor restores the seeded dice and standard output.
 class ScriptedDice
 {
 public:
@@ -60,7 +60,7 @@ private:
     std::size_t position = 0;
 };
 
-// Silences the trace for the lifetime of the object; faces still come from std::rand.
+// Silences the trace for the lifetime of the object; faces still come from the seeded dice.
 struct SilentTrace {
     SilentTrace() { setTraceSink(nullptr); }
     ~SilentTrace() { resetTraceSink(); }

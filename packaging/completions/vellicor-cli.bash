@@ -14,11 +14,11 @@ _vellicor_cli()
         mapfile -t COMPREPLY < <(compgen -W 'text markdown json' -- "$cur")
         return
         ;;
-    --lightyears | --count | --seed)
+    --lightyears | --count | --seed | --dice)
         return # a number of the user's own
         ;;
     esac
-    mapfile -t COMPREPLY < <(compgen -W '--location --lightyears --count --seed --format
+    mapfile -t COMPREPLY < <(compgen -W '--location --lightyears --count --seed --dice --format
         --trace --help --version' -- "$cur")
 } &&
     complete -F _vellicor_cli vellicor-cli

@@ -281,7 +281,7 @@ void tst_History::diceLogFollowsNew()
     auto *log = dialog.findChild<DiceLogWindow *>();
     QVERIFY(log && log->isVisible());
     QVERIFY(log->text().startsWith(QStringLiteral("Race 1: Inner Province, 0 light years from "
-                                                  "Sol, seed %1\n  ")
+                                                  "Sol, seed %1, after 0 dice\n  ")
                                        .arg(sessionSeed(dialog))));
 
     // The lines standard output gets for the next race are the lines the log shows for it.
@@ -291,8 +291,9 @@ void tst_History::diceLogFollowsNew()
     pressNew(dialog);
     vellicor::setTraceSink(nullptr);
     const QString expected = QStringLiteral("\n\nRace 2: Inner Province, 1 light year from Sol, "
-                                            "seed %1\n")
-                                 .arg(sessionSeed(dialog)) +
+                                            "seed %1, after %2 dice\n")
+                                 .arg(sessionSeed(dialog))
+                                 .arg(dialog.history().current().race.dice) +
                              QString::fromStdString(printed).chopped(1);
     QVERIFY2(log->text().endsWith(expected), qPrintable(log->text().right(300)));
 }

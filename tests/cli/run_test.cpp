@@ -76,7 +76,7 @@ TEST(CliOutput, TextOfOneRace)
     EXPECT_EQ(dice.unused(), 0u);
     const std::string techIndent(23, ' ');
     EXPECT_EQ(result.out,
-              "Race 1: Frontier, 50 light years from Sol, seed 7\n"
+              "Race 1: Frontier, 50 light years from Sol, seed 7, after 0 dice\n"
               "  Basic Type:          Known alien race\n"
               "  Racial Origins:      Race of ancients\n"
               "  Kinship Structure:   Extended family (both/other) \n"
@@ -107,7 +107,7 @@ TEST(CliOutput, MarkdownOfOneRace)
     const CliResult result = runWith(with(frontierRaceArguments, {"--format", "markdown"}));
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out,
-              "## Race 1: Frontier, 50 light years from Sol, seed 7\n"
+              "## Race 1: Frontier, 50 light years from Sol, seed 7, after 0 dice\n"
               "\n"
               "- **Basic Type:** Known alien race\n"
               "- **Racial Origins:** Race of ancients\n"
@@ -153,6 +153,7 @@ TEST(CliOutput, JsonOfOneRace)
     const Json race = {
         {"race", 1},
         {"seed", 7},
+        {"dice", 0},
         {"location", {{"name", "frontier"}, {"value", 1}, {"label", "Frontier"}}},
         {"lightyears", 50},
         {"categories",
@@ -213,7 +214,7 @@ TEST(CliOutput, JsonOfOneRace)
     EXPECT_EQ(result.out, "[\n" + race.dump() + "\n]\n");
 }
 
-// The rest runs on std::rand, as the program does.
+// The rest runs on the dice's own random source, as the program does.
 
 std::vector<std::string> lines(const std::string &text)
 {
@@ -243,7 +244,24 @@ TEST(CliOutput, TextAndMarkdownHeadEveryRaceInOrder)
             labelLines += line.find("Xeno Acceptance:") != std::string::npos;
             EXPECT_EQ(line.find('\r'), std::string::npos);
         }
-        const std::vector<std::string> expected(3, ": Backnet, -1 light year from Sol, seed -12");
+        // Each heading names the faces drawn before its race, counted here face by face.
+        std::vector<std::string> expected;
+        {
+            SilentTrace silent;
+            RandomSource source(-12);
+            int faces = 0;
+            setFaceSource([&](std::int32_t sides) {
+                ++faces;
+                return source.next() % sides + 1;
+            });
+            RaceProfile profile;
+            for (int race = 0; race < 3; ++race) {
+                expected.push_back(": Backnet, -1 light year from Sol, seed -12, after " +
+                                   std::to_string(faces) + " dice");
+                profile.generate(Backnet, -1);
+            }
+            setFaceSource(nullptr);
+        }
         EXPECT_EQ(headings, expected);
         EXPECT_EQ(labelLines, 3u);
         // Races are separated by one empty line and the output ends with the last race's line.
@@ -301,7 +319,7 @@ TEST(CliSeed, JsonMatchesTheLibraryAfterSrand)
         ASSERT_EQ(races.size(), static_cast<std::size_t>(c.count));
 
         SilentTrace silent;
-        std::srand(static_cast<unsigned>(c.seed));
+        vellicor::seedDice(c.seed);
         RaceProfile profile;
         for (const nlohmann::json &race : races) {
             profile.generate(c.rolledAs, c.lightyears);
@@ -324,6 +342,26 @@ TEST(CliSeed, JsonMatchesTheLibraryAfterSrand)
             EXPECT_EQ(fields[2]["diffLevel"], profile.mechEng.diffLevel);
             EXPECT_EQ(fields[4]["rankBonus"], profile.weapEng.rankBonus);
         }
+    }
+}
+
+// --dice starts where a race's heading says it began: race n of a run, asked for with its seed
+// and dice alone, is the same race.
+TEST(CliSeed, DiceStartsAtAnyRaceOfARun)
+{
+    const CliResult run = runWith({"--seed", "-40", "--count", "12", "--location", "backnet",
+                                   "--lightyears", "300", "--format", "json"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const nlohmann::json races = nlohmann::json::parse(run.out);
+    ASSERT_EQ(races[0]["dice"], 0);
+    for (const nlohmann::json &race : races) {
+        const CliResult again =
+            runWith({"--seed", "-40", "--dice", race["dice"].dump(), "--location", "backnet",
+                     "--lightyears", "300", "--format", "json"});
+        ASSERT_EQ(again.status, 0) << again.err;
+        nlohmann::json expected = race;
+        expected["race"] = 1;
+        EXPECT_EQ(nlohmann::json::parse(again.out).at(0), expected);
     }
 }
 
@@ -414,6 +452,10 @@ TEST(CliOptions, BadInputIsOneLineOnErrAndStatusTwo)
         {{"--seed", "1\x7f"}, {"--seed", "1?"}},
         {{"--trace=off"}, {"--trace", "--trace=off"}},
         {{"--trace=-1"}, {"--trace", "--trace=-1"}},
+        {{"--dice", "-1"}, {"--dice", "-1"}},
+        {{"--dice", "2147483648"}, {"--dice", "2147483648"}},
+        {{"--dice", "many"}, {"--dice", "many"}},
+        {{"--dice"}, {"--dice"}},
     };
     for (const auto &[arguments, mentioned] : cases) {
         SCOPED_TRACE(::testing::PrintToString(arguments));
@@ -490,7 +532,7 @@ TEST(CliTrace, GoesToErrOnlyWhenAsked)
     std::string libraryTrace;
     {
         setTraceSink([&](std::string_view line) { libraryTrace += line; });
-        std::srand(21);
+        vellicor::seedDice(21);
         RaceProfile profile;
         profile.generate(Backnet, 80);
         profile.generate(Backnet, 80);
@@ -554,9 +596,10 @@ TEST(CliWrite, FailedWriteStopsWithStatusOne)
             out.exceptions(std::ios::badbit | std::ios::failbit);
         std::ostringstream err;
         std::size_t draws = 0;
+        RandomSource source;
         setFaceSource([&](std::int32_t sides) {
             ++draws;
-            return std::rand() % sides + 1;
+            return source.next() % sides + 1;
         });
         // The largest count: accepted, and not rolled to the end once the output is gone.
         const char *argv[] = {"vellicor-cli", "--count", "1000000", "--format", "json"};

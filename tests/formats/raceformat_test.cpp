@@ -58,27 +58,35 @@ TEST(TextFormat, EmptiedTextKeepsItsCategoryLine)
     EXPECT_NE(out.find("\n  Basic Type:\n  Racial Origins:"), std::string::npos) << out;
 }
 
-TEST(TextFormat, HeadingNamesNumberLocationDistanceAndSeed)
+TEST(TextFormat, HeadingNamesNumberLocationDistanceSeedAndDice)
 {
     const struct {
         Location location;
         std::int32_t lightyears;
+        std::int64_t dice;
         const char *heading;
     } cases[] = {
-        {InnerProvince, 0, "Race 4: Inner Province, 0 light years from Sol, seed -3\n"},
-        {Frontier, 1, "Race 4: Frontier, 1 light year from Sol, seed -3\n"},
-        {Backnet, -1, "Race 4: Backnet, -1 light year from Sol, seed -3\n"},
-        {Backnet, 2, "Race 4: Backnet, 2 light years from Sol, seed -3\n"},
+        {InnerProvince, 0, 0,
+         "Race 4: Inner Province, 0 light years from Sol, seed -3, after 0 dice\n"},
+        {Frontier, 1, 1, "Race 4: Frontier, 1 light year from Sol, seed -3, after 1 die\n"},
+        {Backnet, -1, 2, "Race 4: Backnet, -1 light year from Sol, seed -3, after 2 dice\n"},
+        {Backnet, 2, 412, "Race 4: Backnet, 2 light years from Sol, seed -3, after 412 dice\n"},
+        // A very long session passes 2^31 dice.
+        {Frontier, 2, 4294967301,
+         "Race 4: Frontier, 2 light years from Sol, seed -3, after 4294967301 dice\n"},
         // generate() rolls an unknown location as Inner Province; the heading says the same.
-        {static_cast<Location>(7), 0, "Race 4: Inner Province, 0 light years from Sol, seed -3\n"},
+        {static_cast<Location>(7), 0, 9,
+         "Race 4: Inner Province, 0 light years from Sol, seed -3, after 9 dice\n"},
     };
     for (const auto &c : cases) {
         RolledRace race = raceWithTexts("a", "b");
         race.number = 4;
         race.seed = -3;
+        race.dice = c.dice;
         race.location = c.location;
         race.lightyears = c.lightyears;
         EXPECT_TRUE(text(race).starts_with(c.heading)) << text(race);
+        EXPECT_TRUE(markdown(race).starts_with(std::string("## ") + c.heading)) << markdown(race);
     }
 }
 
@@ -124,6 +132,7 @@ nlohmann::ordered_json referenceJson(const RolledRace &race)
     }
     return {{"race", race.number},
             {"seed", race.seed},
+            {"dice", race.dice},
             {"location",
              {{"name", locationNames[location]},
               {"value", location},
@@ -166,7 +175,7 @@ void appendRandomCharacter(std::string &text, std::mt19937 &random)
 std::vector<RolledRace> randomRaces(std::size_t count)
 {
     testing::SilentTrace silent;
-    std::srand(20261209);
+    vellicor::seedDice(20261209);
     std::mt19937 random(7);
     std::vector<RolledRace> races(count);
     for (std::size_t i = 0; i < count; ++i) {
@@ -176,6 +185,8 @@ std::vector<RolledRace> randomRaces(std::size_t count)
         race.location = static_cast<Location>(random() % 4); // 3: rolled as Inner Province
         race.lightyears = i % 2 ? static_cast<std::int32_t>(random()) : static_cast<int>(i) - 80;
         race.roll();
+        if (i % 7 == 3)
+            race.dice += std::int64_t{1} << 40; // past 32 bits
 
         const std::size_t category = random() % race.texts.size();
         std::string &text = race.texts[category];

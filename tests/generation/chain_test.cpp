@@ -215,7 +215,7 @@ class AnySeed : public ::testing::TestWithParam<unsigned>
 TEST_P(AnySeed, EveryRolledMemberEndsInItsRange)
 {
     SilentTrace silent;
-    std::srand(GetParam());
+    vellicor::seedDice(GetParam());
     RaceProfile profile;
     for (const Location location : {InnerProvince, Frontier, Backnet}) {
         for (const std::int32_t lightyears : {INT_MIN, -1000, 0, 50, 120, 5000, INT_MAX}) {
@@ -248,7 +248,7 @@ TEST_P(AnySeed, EveryRolledMemberEndsInItsRange)
 TEST_P(AnySeed, DescribeChangesNothing)
 {
     SilentTrace silent;
-    std::srand(GetParam());
+    vellicor::seedDice(GetParam());
     RaceProfile profile;
     profile.generate(Backnet, 75);
     const RaceProfile before = profile;
@@ -263,7 +263,7 @@ TEST_P(AnySeed, DescribeChangesNothing)
 TEST_P(AnySeed, SameSeedGivesSameRaceAndTrace)
 {
     auto roll = [seed = GetParam()](std::string &trace) {
-        std::srand(seed);
+        vellicor::seedDice(seed);
         ::testing::internal::CaptureStdout();
         RaceProfile profile;
         profile.generate(Frontier, 30);

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
 #include <cstdlib>
+#include <random>
 
 namespace vellicor {
 namespace {
@@ -123,18 +125,103 @@ TEST(SaturatingAdd, ClampsAtTheLimits)
     EXPECT_EQ(saturatingAdd(-50, 20), -30);
 }
 
-// Without a seam every face is std::rand() % sides + 1 and every line goes to standard output.
-TEST(DefaultDice, DrawFromTheCRandomSourceAndTraceToStandardOutput)
+// The first outputs for a few seeds, taken once from the GNU C library's rand() after srand():
+// a build on any other C library checks itself against them.
+TEST(RandomSource, StartsLikeTheGnuCLibraryForEverySeed)
 {
-    constexpr unsigned seed = 20261209;
-    std::srand(seed);
+    const struct {
+        std::int32_t seed;
+        std::array<std::int32_t, 5> outputs;
+    } cases[] = {
+        {0, {1804289383, 846930886, 1681692777, 1714636915, 1957747793}}, // 0 counts as 1
+        {1, {1804289383, 846930886, 1681692777, 1714636915, 1957747793}},
+        {-1, {254925627, 1205188300, 366127624, 1401405153, 76053476}},
+        {INT32_MIN, {1336741213, 1210407648, 1447044896, 337392383, 82502902}},
+        {INT32_MAX, {1065668062, 2142264300, 1066566375, 1064012770, 2141034222}},
+        {127773, {493846017, 862968434, 449042396, 327861683, 298324642}},
+        {1796831244, {1995456624, 742624330, 1859605102, 105362692, 1341632194}},
+    };
+    for (const auto &c : cases) {
+        RandomSource source(c.seed);
+        for (const std::int32_t expected : c.outputs)
+            EXPECT_EQ(source.next(), expected) << "seed " << c.seed;
+    }
+}
+
+#ifdef __GLIBC__
+// Where the C library is glibc, its stream is the reference for long runs and many seeds:
+// a slip in the feedback taps shows only after the first 31 outputs.
+TEST(RandomSource, MatchesTheGnuCLibraryOverLongRuns)
+{
+    std::vector<unsigned> seeds{0, 1, 0xffffffffu, 0x80000000u, 0x7fffffffu, 127773u, 127774u};
+    std::mt19937 pick(20261209);
+    for (int i = 0; i < 300; ++i)
+        seeds.push_back(static_cast<unsigned>(pick()));
+    for (const unsigned seed : seeds) {
+        std::srand(seed);
+        RandomSource source(static_cast<std::int32_t>(seed));
+        for (int draw = 0; draw < 10000; ++draw) {
+            const int expected = std::rand();
+            ASSERT_EQ(source.next(), expected) << "seed " << seed << ", draw " << draw;
+        }
+    }
+}
+#endif
+
+TEST(RandomSource, DiscardSkipsExactlyThatManyOutputs)
+{
+    for (const std::uint64_t skipped : {0u, 1u, 30u, 31u, 1000u}) {
+        RandomSource stepped(42);
+        for (std::uint64_t i = 0; i < skipped; ++i)
+            stepped.next();
+        RandomSource jumped(42);
+        jumped.discard(skipped);
+        EXPECT_EQ(jumped.next(), stepped.next()) << skipped;
+    }
+}
+
+// The count is what makes a race of a long session reproducible from its seed alone: every
+// face counts, an open-ended roll's continuations too, and skipping that many faces after
+// seeding lands exactly where the next roll began.
+TEST(DiceCount, CountsEveryFaceAndSkippingResumesTheStream)
+{
+    testing::SilentTrace silent;
+    seedDice(77);
+    EXPECT_EQ(diceDrawn(), 0);
+    rollDice(100, 3);
+    EXPECT_EQ(diceDrawn(), 3);
+    for (int i = 0; i < 500; ++i) // some of these continue past the first face
+        rollOpenEnded(i % 2);
+    const std::int64_t drawn = diceDrawn();
+    EXPECT_GT(drawn - 3, 500);
+    const std::int32_t next = rollDice(100, 1);
+
+    seedDice(77);
+    skipDice(drawn);
+    EXPECT_EQ(diceDrawn(), drawn);
+    EXPECT_EQ(rollDice(100, 1), next);
+
+    // Seeding again starts the count and the stream afresh; nothing negative is skipped.
+    seedDice(77);
+    skipDice(-5);
+    EXPECT_EQ(diceDrawn(), 0);
+    ScriptedDice scripted({1, 2, 3});
+    rollDice(6, 3);
+    EXPECT_EQ(diceDrawn(), 3); // scripted faces count as drawn too
+}
+
+// Without a seam every face is the seeded source's next output % sides + 1 and every line goes
+// to standard output.
+TEST(DefaultDice, DrawFromTheSeededSourceAndTraceToStandardOutput)
+{
+    constexpr std::int32_t seed = 20261209;
+    RandomSource source(seed);
     std::vector<int> expectedFaces;
     for (int i = 0; i < 40; ++i)
-        expectedFaces.push_back(std::rand() % 100 + 1);
-    std::srand(seed);
-    const int d10 = std::rand() % 10 + 1;
+        expectedFaces.push_back(source.next() % 100 + 1);
+    const int d10 = RandomSource(seed).next() % 10 + 1;
 
-    std::srand(seed);
+    vellicor::seedDice(seed);
     ::testing::internal::CaptureStdout();
     const std::int32_t total = rollOpenEnded(0);
     const std::string stdoutText = ::testing::internal::GetCapturedStdout();
@@ -150,7 +237,7 @@ TEST(DefaultDice, DrawFromTheCRandomSourceAndTraceToStandardOutput)
     EXPECT_EQ(total, scriptedTotal);
     EXPECT_EQ(stdoutText, scriptedTrace);
 
-    std::srand(seed);
+    vellicor::seedDice(seed);
     ::testing::internal::CaptureStdout();
     EXPECT_EQ(rollDice(10, 1), d10);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(),
@@ -160,13 +247,13 @@ TEST(DefaultDice, DrawFromTheCRandomSourceAndTraceToStandardOutput)
 
 TEST(DefaultDice, EmptySinkSilencesWithoutChangingTheRolls)
 {
-    std::srand(7);
+    vellicor::seedDice(7);
     ::testing::internal::CaptureStdout();
     const std::int32_t loud = rollDice(100, 3);
     EXPECT_FALSE(::testing::internal::GetCapturedStdout().empty());
 
     testing::SilentTrace silent;
-    std::srand(7);
+    vellicor::seedDice(7);
     ::testing::internal::CaptureStdout();
     EXPECT_EQ(rollDice(100, 3), loud);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
@@ -178,7 +265,7 @@ TEST(TraceRecorder, GetsEveryLineWhereverTheTraceGoes)
 {
     std::string recorded;
     setTraceRecorder([&recorded](std::string_view line) { recorded += line; });
-    std::srand(11);
+    vellicor::seedDice(11);
     ::testing::internal::CaptureStdout();
     rollOpenEnded(1);
     rollDice(10, 2);
@@ -188,7 +275,7 @@ TEST(TraceRecorder, GetsEveryLineWhereverTheTraceGoes)
     recorded.clear();
     {
         testing::SilentTrace silent;
-        std::srand(11);
+        vellicor::seedDice(11);
         rollOpenEnded(1);
         rollDice(10, 2);
     }
@@ -217,7 +304,7 @@ TEST(SeedFromClock, KeepsTheLowThirtyTwoBits)
 TEST(DefaultDice, FacesStayWithinTheDie)
 {
     testing::SilentTrace silent;
-    std::srand(1);
+    vellicor::seedDice(1);
     for (int i = 0; i < 2000; ++i) {
         const std::int32_t d10 = rollDice(10, 1);
         const std::int32_t d100 = rollDice(100, 1);
