@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <cstddef>
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -28,26 +27,25 @@ public:
 
     void reseed(std::int32_t seed);
 
-    // The next output, 0 to 2147483647.
+    // The next output, 0 to 2147483647: each word is the sum of the words 31 and 3 places back.
     std::int32_t next()
     {
-        state[front] += state[rear];
-        const auto output = static_cast<std::int32_t>(state[front] >> 1);
-        front = front + 1 == degree ? 0 : front + 1;
-        rear = rear + 1 == degree ? 0 : rear + 1;
-        return output;
+        const std::uint32_t word = words[(count - 31) % ring] + words[(count - 3) % ring];
+        words[count % ring] = word;
+        ++count;
+        return static_cast<std::int32_t>(word >> 1);
     }
 
-    // Skips `count` outputs, as many calls of next() would.
-    void discard(std::uint64_t count);
+    // Skips `skipped` outputs, as many calls of next() would.
+    void discard(std::uint64_t skipped);
 
 private:
-    static constexpr std::size_t degree = 31;
-    static constexpr std::size_t separation = 3;
+    // The newest words, in a ring long enough to reach 31 back; a power of two, so that every
+    // index is a mask.
+    static constexpr std::uint32_t ring = 64;
 
-    std::array<std::uint32_t, degree> state{};
-    std::size_t front = separation;
-    std::size_t rear = 0;
+    std::array<std::uint32_t, ring> words{};
+    std::uint32_t count = 0; // words made so far; wraps harmlessly, being a multiple of the ring
 };
 
 // Seeds the process-wide source the dice draw from and starts counting faces from 0. Every face

@@ -12,9 +12,11 @@ inline constexpr std::array<std::int32_t, 9> bandUpperEdges{0, 30, 60, 70, 75, 8
 
 constexpr std::int32_t resultBand(std::int32_t total)
 {
+    // The edges are sorted, so the band is the number of edges below the total; counting them
+    // all avoids a branch that a random total would mispredict.
     std::int32_t band = 0;
-    while (band < std::ssize(bandUpperEdges) && total > bandUpperEdges[band])
-        ++band;
+    for (const std::int32_t edge : bandUpperEdges)
+        band += total > edge ? 1 : 0;
     return band;
 }
 

@@ -363,6 +363,10 @@ TEST(CliSeed, DiceStartsAtAnyRaceOfARun)
         expected["race"] = 1;
         EXPECT_EQ(nlohmann::json::parse(again.out).at(0), expected);
     }
+    // The largest skip is taken at once, and the race says where it began.
+    const CliResult far = runWith({"--seed", "-40", "--dice", "2147483647", "--format", "json"});
+    ASSERT_EQ(far.status, 0) << far.err;
+    EXPECT_EQ(nlohmann::json::parse(far.out).at(0)["dice"], 2147483647);
 }
 
 TEST(CliSeed, SameArgumentsGiveTheSameOutput)

@@ -170,14 +170,40 @@ TEST(RandomSource, MatchesTheGnuCLibraryOverLongRuns)
 
 TEST(RandomSource, DiscardSkipsExactlyThatManyOutputs)
 {
-    for (const std::uint64_t skipped : {0u, 1u, 30u, 31u, 1000u}) {
-        RandomSource stepped(42);
-        for (std::uint64_t i = 0; i < skipped; ++i)
-            stepped.next();
-        RandomSource jumped(42);
-        jumped.discard(skipped);
-        EXPECT_EQ(jumped.next(), stepped.next()) << skipped;
+    // Short skips step and long ones jump; both must land where stepping lands, from any
+    // position in the ring of words.
+    for (const std::uint64_t skipped : {0u, 1u, 30u, 31u, 1000u, 4095u, 4096u, 4097u, 100003u}) {
+        for (const int drawnBefore : {0, 1, 29, 64}) {
+            RandomSource stepped(42);
+            RandomSource jumped(42);
+            for (int i = 0; i < drawnBefore; ++i) {
+                stepped.next();
+                jumped.next();
+            }
+            for (std::uint64_t i = 0; i < skipped; ++i)
+                stepped.next();
+            jumped.discard(skipped);
+            for (int i = 0; i < 40; ++i)
+                ASSERT_EQ(jumped.next(), stepped.next())
+                    << skipped << " after " << drawnBefore << ", output " << i;
+        }
     }
+}
+
+TEST(RandomSource, LongJumpsAddUp)
+{
+    // The largest skip the tool takes, and one past 2^32 words, where the count wraps.
+    constexpr std::uint64_t largest = 2147483647;
+    constexpr std::uint64_t pastWrap = (std::uint64_t{1} << 32) + 5;
+    RandomSource once(-9);
+    once.discard(largest + pastWrap);
+    RandomSource twice(-9);
+    twice.discard(largest);
+    twice.discard(pastWrap - 4000);
+    for (int i = 0; i < 4000; ++i)
+        twice.next();
+    for (int i = 0; i < 40; ++i)
+        ASSERT_EQ(once.next(), twice.next()) << i;
 }
 
 // The count is what makes a race of a long session reproducible from its seed alone: every
