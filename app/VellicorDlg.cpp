@@ -108,6 +108,7 @@ void MainDialog::createControls()
         resultBoxes[category] = controlById<ResultBox>(*this, controlId::firstResultBox + category);
     locationGroup = controlById<QAbstractButton>(*this, controlId::innerProvince)->group();
     distanceEdit = controlById<QLineEdit>(*this, controlId::distance);
+    tabToCheckedButton(*locationGroup);
     showKeyboardFocus(*this);
 }
 
