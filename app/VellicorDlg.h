@@ -105,6 +105,7 @@ private:
     std::unique_ptr<SessionAutosave> autosave;
     DiceLogWindow *diceLog = nullptr;
     QString lastSavedFile;
+    QList<QAction *> raceActions; // the session's commands, whose keys work in the Dice Log too
     QAction *previousRaceAction = nullptr;
     QAction *nextRaceAction = nullptr;
 };

@@ -1,13 +1,20 @@
 #include "AppTestSupport.h"
 
+#include "app/DiceLog.h"
 #include "app/SessionFiles.h"
 #include "app/Vellicor.h"
 #include "app/VellicorDlg.h"
 
+#include <QClipboard>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QtTest>
 
 #include <sys/resource.h>
@@ -15,6 +22,7 @@
 #include <csignal>
 
 using apptest::control;
+using apptest::whenModal;
 
 namespace {
 
@@ -43,6 +51,42 @@ private:
     rlimit saved{};
 };
 
+void pressNew(QWidget &dialog)
+{
+    QTest::mouseClick(control<QPushButton>(dialog, 1000), Qt::LeftButton);
+}
+
+// Opens the Dice Log with Ctrl+L and puts the focus in its text, as a keyboard user does.
+QPlainTextEdit *openDiceLog(MainDialog &dialog)
+{
+    QTest::keyClick(control<QWidget>(dialog, 1000), Qt::Key_L, Qt::ControlModifier);
+    auto *log = dialog.findChild<DiceLogWindow *>();
+    // The window system may call the log active a moment before the application does; keys go
+    // where the application says.
+    if (!log || !QTest::qWaitFor([log] { return QApplication::activeWindow() == log; }))
+        return nullptr;
+    auto *text = log->findChild<QPlainTextEdit *>(QStringLiteral("diceLogText"));
+    text->setFocus();
+    return text;
+}
+
+// The line at the top of the log's view, and the lines marked in it.
+QString topLine(const QPlainTextEdit &text)
+{
+    return text.cursorForPosition(QPoint(0, 0)).block().text();
+}
+
+QString markedLines(const QPlainTextEdit &text)
+{
+    const QList<QTextEdit::ExtraSelection> marks = text.extraSelections();
+    return marks.size() == 1 ? marks.constFirst().cursor.selectedText() : QString();
+}
+
+QString heading(const MainDialog &dialog, std::size_t index)
+{
+    return QString::fromStdString(vellicor::raceHeading(dialog.history().at(index).race));
+}
+
 } // namespace
 
 // What a new user tripped over: each test walks the path they took.
@@ -56,6 +100,11 @@ private slots:
     void everyRunOfSessionFileFailuresIsReported();
     void tabAndShiftTabLandOnTheCheckedLocation_data();
     void tabAndShiftTabLandOnTheCheckedLocation();
+    void sessionKeysWorkInTheDiceLog();
+    void diceLogShowsTheRaceOnScreen();
+    void diceLogOpensBesideTheDialog_data();
+    void diceLogOpensBesideTheDialog();
+    void diceLogDoesNotCoverTheDialog();
 };
 
 void tst_UserTrips::init()
@@ -133,6 +182,141 @@ void tst_UserTrips::tabAndShiftTabLandOnTheCheckedLocation()
     QCOMPARE(QApplication::focusWidget()->objectName(), QString::number(checked));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), distance);
+}
+
+// With the focus in the log, where Ctrl+L puts it, each of the session's keys does what it does
+// in the dialog.
+void tst_UserTrips::sessionKeysWorkInTheDiceLog()
+{
+    MainDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    pressNew(dialog);
+    pressNew(dialog);
+    QPlainTextEdit *log = openDiceLog(dialog);
+    QVERIFY(log);
+
+    QTest::keyClick(log, Qt::Key_Left, Qt::AltModifier);
+    QCOMPARE(dialog.history().current().race.number, 2);
+    QTest::keyClick(log, Qt::Key_Left, Qt::AltModifier);
+    QCOMPARE(dialog.history().current().race.number, 1);
+    QTest::keyClick(log, Qt::Key_Right, Qt::AltModifier);
+    QCOMPARE(dialog.history().current().race.number, 2);
+
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(log, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    const QMimeData *copied = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(copied && copied->text().startsWith(heading(dialog, 1) + QLatin1Char('\n')));
+
+    bool saveOpened = false;
+    whenModal<QFileDialog>([&saveOpened](QFileDialog *chooser) {
+        saveOpened = true;
+        chooser->reject();
+    });
+    QTest::keyClick(log, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(saveOpened);
+
+    // Ctrl+L in the log: back to the dialog.
+    QVERIFY(QTest::qWaitFor([log] { return QApplication::activeWindow() == log->window(); }));
+    QTest::keyClick(log, Qt::Key_L, Qt::ControlModifier);
+    QVERIFY(QTest::qWaitFor([&dialog] { return QApplication::activeWindow() == &dialog; }));
+    QVERIFY(log->isVisible());
+}
+
+// Going back and forth marks the race on screen in the log, its heading at the top; New marks
+// the new race.
+void tst_UserTrips::diceLogShowsTheRaceOnScreen()
+{
+    MainDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    pressNew(dialog);
+    pressNew(dialog);
+    QTest::keyClick(control<QWidget>(dialog, 1000), Qt::Key_Left, Qt::AltModifier);
+    QPlainTextEdit *log = openDiceLog(dialog);
+    QVERIFY(log);
+    // Opened on race 2 of 3.
+    QCOMPARE(topLine(*log), heading(dialog, 1));
+    QVERIFY(markedLines(*log).startsWith(heading(dialog, 1)));
+
+    QTest::keyClick(log, Qt::Key_Left, Qt::AltModifier);
+    QCOMPARE(topLine(*log), heading(dialog, 0));
+    const QString marked = markedLines(*log);
+    // All of race 1, from its heading to its last trace line, and nothing of race 2.
+    const QString trace = QString::fromStdString(dialog.history().at(0).trace).trimmed();
+    QVERIFY2(marked.startsWith(heading(dialog, 0)), qPrintable(marked));
+    QVERIFY2(marked.endsWith(trace.mid(trace.lastIndexOf(QLatin1Char('\n')) + 1)),
+             qPrintable(marked));
+    QVERIFY(!marked.contains(QLatin1String("Race 2:")));
+
+    QTest::keyClick(log, Qt::Key_Right, Qt::AltModifier);
+    QCOMPARE(topLine(*log), heading(dialog, 1));
+
+    pressNew(dialog);
+    QVERIFY(markedLines(*log).startsWith(heading(dialog, 3)));
+    QCOMPARE(topLine(*log), heading(dialog, 3));
+}
+
+void tst_UserTrips::diceLogOpensBesideTheDialog_data()
+{
+    QTest::addColumn<QRect>("dialog");
+    QTest::addColumn<QSize>("log");
+    QTest::addColumn<QRect>("screen");
+    QTest::addColumn<QRect>("placed");
+    const QRect screen(0, 0, 1920, 1080);
+    QTest::newRow("room on the right")
+        << QRect(100, 50, 560, 500) << QSize(600, 500) << screen << QRect(668, 50, 600, 500);
+    QTest::newRow("room on the left only")
+        << QRect(1200, 50, 560, 500) << QSize(600, 500) << screen << QRect(592, 50, 600, 500);
+    QTest::newRow("exactly room on the right")
+        << QRect(100, 50, 560, 500) << QSize(1252, 500) << screen << QRect(668, 50, 1252, 500);
+    QTest::newRow("exactly room on the left")
+        << QRect(1300, 50, 560, 500) << QSize(1292, 500) << screen << QRect(0, 50, 1292, 500);
+    // A dialog centred on a small screen: the log lies at the edge, over the dialog's side.
+    QTest::newRow("no room, more on the right")
+        << QRect(200, 100, 560, 500) << QSize(600, 500) << QRect(0, 0, 1024, 768)
+        << QRect(424, 100, 600, 500);
+    QTest::newRow("no room, more on the left") << QRect(300, 100, 560, 500) << QSize(600, 500)
+                                               << QRect(0, 0, 1024, 768) << QRect(0, 100, 600, 500);
+    QTest::newRow("low on the screen: moved up")
+        << QRect(100, 500, 560, 500) << QSize(600, 500) << QRect(0, 0, 1920, 800)
+        << QRect(668, 300, 600, 500);
+    QTest::newRow("taller than the screen: cut to it")
+        << QRect(100, 0, 560, 500) << QSize(600, 900) << QRect(0, 40, 1920, 760)
+        << QRect(668, 40, 600, 760);
+    QTest::newRow("a second screen to the right")
+        << QRect(2000, 100, 560, 500) << QSize(600, 500) << QRect(1920, 0, 1280, 1024)
+        << QRect(2568, 100, 600, 500);
+}
+
+void tst_UserTrips::diceLogOpensBesideTheDialog()
+{
+    QFETCH(QRect, dialog);
+    QFETCH(QSize, log);
+    QFETCH(QRect, screen);
+    QFETCH(QRect, placed);
+    QCOMPARE(placeBeside(dialog, log, screen, 8), placed);
+}
+
+// The dialog at the left of the screen: the log opens to its right, as tall as the dialog, and
+// over it only as far as a small screen (such as the test's) makes it.
+void tst_UserTrips::diceLogDoesNotCoverTheDialog()
+{
+    MainDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    const QRect screen = dialog.screen()->availableGeometry();
+    dialog.move(screen.topLeft());
+    QVERIFY(openDiceLog(dialog));
+    const QRect log = dialog.findChild<DiceLogWindow *>()->frameGeometry();
+    const QRect frame = dialog.frameGeometry();
+    QVERIFY(screen.contains(log));
+    QCOMPARE(log.top(), frame.top());
+    QCOMPARE(log.height(), frame.height());
+    if (screen.right() - frame.right() >= log.width() + 8)
+        QCOMPARE(log.left(), frame.right() + 1 + 8);
+    else
+        QCOMPARE(log.right(), screen.right());
 }
 
 int main(int argc, char *argv[])
