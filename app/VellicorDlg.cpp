@@ -408,9 +408,12 @@ void MainDialog::chooseFileAndSave()
             [&chooser, filters, suffixes](const QString &filter) {
                 chooser.setDefaultSuffix(suffixes.value(filters.indexOf(filter), suffixes[0]));
             });
-    if (const std::optional<OutputFormat> format = formatForFileName(suggested))
-        chooser.selectNameFilter(filters.value(static_cast<int>(*format)));
-    chooser.setDefaultSuffix(QFileInfo(suggested).suffix());
+    // The last file's format, but its extension in lower case: after "races.Json", a name typed
+    // as "plain" is saved as "plain.json".
+    const int format =
+        static_cast<int>(formatForFileName(suggested).value_or(OutputFormat::Markdown));
+    chooser.selectNameFilter(filters.value(format));
+    chooser.setDefaultSuffix(suffixes.value(format));
     chooser.selectFile(suggested);
 
     const bool chosen = chooser.exec() == QDialog::Accepted && !chooser.selectedFiles().isEmpty();

@@ -5,7 +5,9 @@
 #include "app/Vellicor.h"
 #include "app/VellicorDlg.h"
 
+#include <QAbstractItemView>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMimeData>
@@ -105,6 +107,8 @@ private slots:
     void diceLogOpensBesideTheDialog_data();
     void diceLogOpensBesideTheDialog();
     void diceLogDoesNotCoverTheDialog();
+    void typedNameGetsTheChosenFormatsExtension_data();
+    void typedNameGetsTheChosenFormatsExtension();
 };
 
 void tst_UserTrips::init()
@@ -317,6 +321,97 @@ void tst_UserTrips::diceLogDoesNotCoverTheDialog()
         QCOMPARE(log.left(), frame.right() + 1 + 8);
     else
         QCOMPARE(log.right(), screen.right());
+}
+
+void tst_UserTrips::typedNameGetsTheChosenFormatsExtension_data()
+{
+    QTest::addColumn<QString>("lastSaved");
+    QTest::addColumn<QString>("filter"); // empty: the one the dialog chose
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved");
+    QTest::addColumn<QString>("opening");
+    QTest::newRow("after races.Json") << "races.Json"
+                                      << ""
+                                      << "plain"
+                                      << "plain.json"
+                                      << "[\n{";
+    QTest::newRow("after RACES.TXT") << "RACES.TXT"
+                                     << ""
+                                     << "plain"
+                                     << "plain.txt"
+                                     << "Race 1:";
+    QTest::newRow("after races.md") << "races.md"
+                                    << ""
+                                    << "plain"
+                                    << "plain.md"
+                                    << "## Race 1:";
+    QTest::newRow("after races.Json, Text chosen") << "races.Json"
+                                                   << "Text (*.txt)"
+                                                   << "plain"
+                                                   << "plain.txt"
+                                                   << "Race 1:";
+    QTest::newRow("an extension typed") << "races.Json"
+                                        << ""
+                                        << "plain.MD"
+                                        << "plain.MD"
+                                        << "## Race 1:";
+}
+
+// Save Races a second time, a name typed without an extension.
+void tst_UserTrips::typedNameGetsTheChosenFormatsExtension()
+{
+    QFETCH(QString, lastSaved);
+    QFETCH(QString, filter);
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
+    QFETCH(QString, opening);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    MainDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QVERIFY(dialog.saveRaces(folder.filePath(lastSaved)));
+
+    const auto typedIn = whenModal<QFileDialog>([&](QFileDialog *chooser) {
+        // Whatever goes wrong (such as a question whether to replace the last file), the
+        // chooser is gone after a while instead of waiting for ever.
+        QTimer::singleShot(5000, chooser, [chooser] {
+            if (QWidget *question = QApplication::activeModalWidget(); question != chooser)
+                question->close();
+            chooser->reject();
+        });
+        // As a user types: into the name box, once the folder is read and the last file chosen
+        // in it, and with the focus in the box (which then lets go of the file in the list).
+        auto *files = chooser->findChild<QAbstractItemView *>(QStringLiteral("listView"));
+        QVERIFY(files);
+        QVERIFY(QTest::qWaitFor([files] { return files->selectionModel()->hasSelection(); }));
+        QVERIFY(QTest::qWaitFor([chooser] { return QApplication::activeWindow() == chooser; }));
+        if (!filter.isEmpty()) {
+            auto *types = chooser->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+            QVERIFY(types);
+            // As the user's choice in the list, which the chooser hears of by the two signals.
+            const int chosen = types->findText(filter);
+            types->setCurrentIndex(chosen);
+            emit types->activated(chosen);
+            emit types->textActivated(filter);
+        }
+        auto *name = chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setFocus();
+        name->selectAll();
+        QTest::keyClicks(name, typed);
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    QTest::keyClick(control<QWidget>(dialog, 1000), Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(*typedIn);
+
+    QStringList expected{lastSaved, saved};
+    expected.sort();
+    QStringList files = QDir(folder.path()).entryList(QDir::Files);
+    files.sort();
+    QCOMPARE(files, expected);
+    // Written in the format its extension names.
+    QVERIFY(fileContents(folder.filePath(saved)).startsWith(opening.toLatin1()));
 }
 
 int main(int argc, char *argv[])
