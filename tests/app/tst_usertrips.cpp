@@ -4,6 +4,7 @@
 #include "app/SessionFiles.h"
 #include "app/Vellicor.h"
 #include "app/VellicorDlg.h"
+#include "generation/Version.h"
 
 #include <QAbstractItemView>
 #include <QClipboard>
@@ -12,16 +13,22 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSessionManager>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QtTest>
 
 #include <sys/resource.h>
+#include <unistd.h>
+
+#include <nlohmann/json.hpp>
 
 #include <csignal>
+#include <cstring>
 
 using apptest::control;
 using apptest::whenModal;
@@ -89,6 +96,70 @@ QString heading(const MainDialog &dialog, std::size_t index)
     return QString::fromStdString(vellicor::raceHeading(dialog.history().at(index).race));
 }
 
+// The environment of the real program under test: its session under `dataHome`, no display
+// unless `offscreen`.
+QProcessEnvironment programEnvironment(const QString &dataHome, bool offscreen)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    if (offscreen)
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dataHome); // Qt says nothing about it
+    return environment;
+}
+
+// Reads the program's standard output until the whole trace of its first race is there.
+bool waitForFirstRace(QProcess &program)
+{
+    QByteArray trace;
+    QElapsedTimer clock;
+    clock.start();
+    // Nine categories, five engineering fields and four extensions: 18 summary lines at least.
+    while (trace.count(" Rolled ") < 18 && clock.elapsed() < 30000) {
+        program.waitForReadyRead(100);
+        trace += program.readAllStandardOutput();
+    }
+    return trace.count(" Rolled ") >= 18;
+}
+
+// The session files the program left under `dataHome`.
+QStringList sessionFiles(const QString &dataHome)
+{
+    const QDir folder(dataHome + QStringLiteral("/Vellicor/sessions"));
+    QStringList files;
+    for (const QString &name : folder.entryList({QStringLiteral("*.json")}, QDir::Files))
+        files << folder.filePath(name);
+    return files;
+}
+
+// The Application of the test process, for the tests that run the dialog through it.
+Application *application = nullptr;
+
+const char signalChildOption[] = "--as-signalled-child";
+const QString signalledNote = QStringLiteral(" (typed just before the signal)");
+
+// The child of signalArrivesRightAfterANote(): the whole program, whose first race gets a note
+// and, before the note can be written in the usual way, `signal`. With `ignored`, the signal
+// was ignored before the program started (as under nohup), and the dialog is then closed.
+int runAsSignalledChild(int &argc, char *argv[], int signal, bool ignored)
+{
+    QStandardPaths::setTestModeEnabled(false); // the parent's XDG_DATA_HOME holds the session
+    std::signal(signal, ignored ? SIG_IGN : SIG_DFL);
+    Application app(argc, argv);
+    whenModal<MainDialog>([signal, ignored](MainDialog *dialog) {
+        auto *box = control<ResultBox>(*dialog, 1015);
+        box->moveCursor(QTextCursor::End);
+        QTest::keyClicks(box, signalledNote);
+        ::kill(::getpid(), signal);
+        if (ignored)
+            QTimer::singleShot(100, dialog, &QDialog::reject);
+    });
+    return app.run();
+}
+
 } // namespace
 
 // What a new user tripped over: each test walks the path they took.
@@ -109,6 +180,13 @@ private slots:
     void diceLogDoesNotCoverTheDialog();
     void typedNameGetsTheChosenFormatsExtension_data();
     void typedNameGetsTheChosenFormatsExtension();
+    void commandLine_data();
+    void commandLine();
+    void qtsOwnOptionsStillWork();
+    void signalArrivesRightAfterANote_data();
+    void signalArrivesRightAfterANote();
+    void signalEndsTheRealProgramAfterWritingTheSession();
+    void logoutWritesTheSessionAtOnce();
 };
 
 void tst_UserTrips::init()
@@ -414,9 +492,180 @@ void tst_UserTrips::typedNameGetsTheChosenFormatsExtension()
     QVERIFY(fileContents(folder.filePath(saved)).startsWith(opening.toLatin1()));
 }
 
+void tst_UserTrips::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("display"); // an offscreen one; else none at all
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out"); // what standard output starts with
+    QTest::addColumn<QString>("err"); // the one line on standard error, or nothing
+    const QString usage = QStringLiteral("Usage: ") + QStringLiteral(VELLICOR_EXECUTABLE);
+    QTest::newRow("--help, without a display")
+        << QStringList{"--help"} << false << 0 << usage << "";
+    QTest::newRow("-h") << QStringList{"-h"} << false << 0 << usage << "";
+    QTest::newRow("--version") << QStringList{"--version"} << false << 0
+                               << "vellicor " VELLICOR_VERSION "\n"
+                               << "";
+    QTest::newRow("-v") << QStringList{"-v"} << false << 0 << "vellicor " VELLICOR_VERSION "\n"
+                        << "";
+    QTest::newRow("--help wins over an unknown option")
+        << QStringList{"--bogus", "--help"} << false << 0 << usage << "";
+    QTest::newRow("the first of --version and --help counts")
+        << QStringList{"--version", "--help"} << false << 0 << "vellicor " VELLICOR_VERSION "\n"
+        << "";
+    QTest::newRow("an unknown option")
+        << QStringList{"--bogus"} << true << 2 << ""
+        << "vellicor: Unknown option 'bogus'. Run 'vellicor --help' for usage.";
+    QTest::newRow("an unknown option after Qt's")
+        << QStringList{"-style", "Fusion", "-x"} << true << 2 << ""
+        << "vellicor: Unknown option 'x'. Run 'vellicor --help' for usage.";
+    QTest::newRow("an argument") << QStringList{"races.json"} << true << 2 << ""
+                                 << "vellicor: Unexpected argument 'races.json'. Run 'vellicor "
+                                    "--help' for usage.";
+    QTest::newRow("--help after --") << QStringList{"--", "--help"} << true << 2 << ""
+                                     << "vellicor: Unexpected argument '--help'. Run 'vellicor "
+                                        "--help' for usage.";
+}
+
+// The real program's command line: answered and ended, without opening the dialog.
+void tst_UserTrips::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, display);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    QTemporaryDir dataHome;
+    QVERIFY(dataHome.isValid());
+    QProcess program;
+    program.setProcessEnvironment(programEnvironment(dataHome.path(), display));
+    program.start(QStringLiteral(VELLICOR_EXECUTABLE), arguments);
+    QVERIFY2(program.waitForFinished(20000), "the dialog opened");
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), status);
+    const QString printed = QString::fromLocal8Bit(program.readAllStandardOutput());
+    QVERIFY2(out.isEmpty() ? printed.isEmpty() : printed.startsWith(out), qPrintable(printed));
+    if (out.startsWith(QLatin1String("Usage:"))) {
+        QVERIFY2(printed.contains(QLatin1String("-h, --help")), qPrintable(printed));
+        QVERIFY2(printed.contains(QLatin1String("-v, --version")), qPrintable(printed));
+    }
+    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()),
+             err.isEmpty() ? err : err + QLatin1Char('\n'));
+    QVERIFY(sessionFiles(dataHome.path()).isEmpty()); // no dialog, no session
+}
+
+// -platform and -style are Qt's, taken before the program looks: the dialog opens with them,
+// with no display but the one -platform names.
+void tst_UserTrips::qtsOwnOptionsStillWork()
+{
+    QTemporaryDir dataHome;
+    QVERIFY(dataHome.isValid());
+    QProcess program;
+    program.setProcessEnvironment(programEnvironment(dataHome.path(), false));
+    program.start(QStringLiteral(VELLICOR_EXECUTABLE),
+                  {"-platform", "offscreen", "-style", "Fusion", "-reverse"});
+    QVERIFY(program.waitForStarted(10000));
+    const bool rolled = waitForFirstRace(program);
+    const bool running = program.state() == QProcess::Running;
+    program.kill();
+    program.waitForFinished(10000);
+    QVERIFY2(rolled && running, program.readAllStandardError().constData());
+}
+
+void tst_UserTrips::signalArrivesRightAfterANote_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<bool>("ignored");
+    QTest::newRow("SIGTERM") << int(SIGTERM) << false;
+    QTest::newRow("SIGHUP") << int(SIGHUP) << false;
+    QTest::newRow("SIGINT") << int(SIGINT) << false;
+    QTest::newRow("SIGHUP under nohup") << int(SIGHUP) << true;
+}
+
+// A note typed, and at once a signal: the note is in the session file, and the program ends by
+// that signal. A signal ignored from the start stays ignored.
+void tst_UserTrips::signalArrivesRightAfterANote()
+{
+    QFETCH(int, signal);
+    QFETCH(bool, ignored);
+    QTemporaryDir dataHome;
+    QVERIFY(dataHome.isValid());
+    QProcess child;
+    child.setProcessEnvironment(programEnvironment(dataHome.path(), true));
+    child.start(QCoreApplication::applicationFilePath(),
+                {QString::fromLatin1(signalChildOption), QString::number(signal),
+                 ignored ? QStringLiteral("ignored") : QStringLiteral("handled")});
+    QVERIFY2(child.waitForFinished(30000), "the child did not end");
+    if (ignored) {
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), 0);
+    } else {
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(child.exitCode(), signal); // the signal that ended it
+    }
+    const QStringList files = sessionFiles(dataHome.path());
+    QCOMPARE(files.size(), 1);
+    const auto kept = nlohmann::json::parse(fileContents(files.constFirst()).toStdString());
+    QCOMPARE(kept.size(), std::size_t{1});
+    QVERIFY2(QString::fromStdString(kept[0]["categories"][0]["text"].get<std::string>())
+                 .endsWith(signalledNote),
+             qPrintable(fileContents(files.constFirst())));
+}
+
+// The real program, sent SIGTERM as soon as it shows its first race, before the session file
+// would have been written a moment later.
+void tst_UserTrips::signalEndsTheRealProgramAfterWritingTheSession()
+{
+    QTemporaryDir dataHome;
+    QVERIFY(dataHome.isValid());
+    QProcess program;
+    program.setProcessEnvironment(programEnvironment(dataHome.path(), true));
+    program.start(QStringLiteral(VELLICOR_EXECUTABLE), QStringList());
+    QVERIFY(program.waitForStarted(10000));
+    const bool rolled = waitForFirstRace(program);
+    program.terminate(); // SIGTERM
+    QVERIFY(program.waitForFinished(10000));
+    QVERIFY(rolled);
+    QCOMPARE(program.exitStatus(), QProcess::CrashExit);
+    QCOMPARE(program.exitCode(), int(SIGTERM));
+    const QStringList files = sessionFiles(dataHome.path());
+    QCOMPARE(files.size(), 1);
+    QCOMPARE(nlohmann::json::parse(fileContents(files.constFirst()).toStdString()).size(),
+             std::size_t{1});
+}
+
+// The desktop's logout asks the program to save its data: the note typed a moment ago is written
+// then, not a moment later, when the session may be gone.
+void tst_UserTrips::logoutWritesTheSessionAtOnce()
+{
+    auto *manager = qApp->findChild<QSessionManager *>();
+    if (!manager)
+        QSKIP("This Qt has no session manager");
+    QVERIFY(QDir(SessionAutosave::sessionFolder()).removeRecursively());
+    QByteArray kept;
+    const auto ran = whenModal<MainDialog>([&kept, manager](MainDialog *dialog) {
+        auto *box = control<ResultBox>(*dialog, 1024);
+        box->moveCursor(QTextCursor::End);
+        QTest::keyClicks(box, QStringLiteral(" (before the logout)"));
+        emit qApp->commitDataRequest(*manager);
+        kept = fileContents(dialog->sessionFile()); // before the event loop runs again
+        dialog->reject();
+    });
+    QVERIFY(application);
+    QCOMPARE(application->run(), 0);
+    QVERIFY(*ran);
+    QVERIFY2(kept.contains("(before the logout)"), kept.constData());
+}
+
 int main(int argc, char *argv[])
 {
+    if (argc == 4 && std::strcmp(argv[1], signalChildOption) == 0) {
+        int programOnly = 1;
+        return runAsSignalledChild(programOnly, argv, std::atoi(argv[2]),
+                                   std::strcmp(argv[3], "ignored") == 0);
+    }
     Application app(argc, argv);
+    application = &app;
     tst_UserTrips tests;
     return QTest::qExec(&tests, argc, argv);
 }
