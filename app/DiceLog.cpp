@@ -9,7 +9,10 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTextBlock>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -66,18 +69,57 @@ void DiceLogWindow::showRaces(const SessionHistory &history)
 {
     QStringList entries;
     entries.reserve(static_cast<qsizetype>(history.size()));
-    for (std::size_t index = 0; index < history.size(); ++index)
-        entries << raceEntry(history.at(index));
+    headingLines.clear();
+    int line = 0;
+    for (std::size_t index = 0; index < history.size(); ++index) {
+        const SessionRace &race = history.at(index);
+        entries << raceEntry(race);
+        headingLines.emplace_back(race.race.number, line);
+        line += static_cast<int>(entries.constLast().count(QLatin1Char('\n'))) + 2;
+    }
     log->setPlainText(entries.join(QStringLiteral("\n\n")));
-    scrollToNewest();
+    if (!history.isEmpty())
+        showRace(history.current());
 }
 
 void DiceLogWindow::appendRace(const SessionRace &race)
 {
+    const QString entry = raceEntry(race);
     if (!log->document()->isEmpty())
         log->appendPlainText(QString());
-    log->appendPlainText(raceEntry(race));
-    scrollToNewest();
+    log->appendPlainText(entry);
+    headingLines.emplace_back(
+        race.race.number, log->blockCount() - 1 - static_cast<int>(entry.count(QLatin1Char('\n'))));
+    showRace(race);
+}
+
+void DiceLogWindow::showRace(const SessionRace &race)
+{
+    const auto found =
+        std::find_if(headingLines.begin(), headingLines.end(),
+                     [&race](const auto &each) { return each.first == race.race.number; });
+    if (found == headingLines.end())
+        return;
+    const int heading = found->second;
+    const QString entry = raceEntry(race);
+    const int lastLine = heading + static_cast<int>(entry.count(QLatin1Char('\n')));
+
+    QTextDocument *document = log->document();
+    QTextCursor lines(document->findBlockByNumber(heading));
+    lines.setPosition(document->findBlockByNumber(lastLine).position() +
+                          document->findBlockByNumber(lastLine).length() - 1,
+                      QTextCursor::KeepAnchor);
+    QTextEdit::ExtraSelection mark;
+    mark.cursor = lines;
+    mark.format.setBackground(log->palette().brush(QPalette::Highlight));
+    mark.format.setForeground(log->palette().brush(QPalette::HighlightedText));
+    mark.format.setProperty(QTextFormat::FullWidthSelection, true);
+    log->setExtraSelections({mark});
+
+    // The caret goes to the heading, where the keyboard and screen readers take it up; the
+    // heading goes to the top.
+    log->setTextCursor(QTextCursor(document->findBlockByNumber(heading)));
+    log->verticalScrollBar()->setValue(heading);
 }
 
 QString DiceLogWindow::text() const
@@ -85,10 +127,21 @@ QString DiceLogWindow::text() const
     return log->toPlainText();
 }
 
-void DiceLogWindow::scrollToNewest()
+QRect placeBeside(const QRect &anchor, const QSize &size, const QRect &screen, int gap)
 {
-    log->moveCursor(QTextCursor::End);
-    log->moveCursor(QTextCursor::StartOfLine); // the lines start at the left edge
-    log->ensureCursorVisible();
-    log->verticalScrollBar()->setValue(log->verticalScrollBar()->maximum());
+    const int width = std::min(size.width(), screen.width());
+    const int height = std::min(size.height(), screen.height());
+    const int top = std::clamp(anchor.top(), screen.top(), screen.bottom() + 1 - height);
+    const int right = anchor.right() + 1 + gap;
+    const int left = anchor.left() - gap - width;
+    int x = 0;
+    if (right + width - 1 <= screen.right())
+        x = right;
+    else if (left >= screen.left())
+        x = left;
+    else if (screen.right() - anchor.right() >= anchor.left() - screen.left())
+        x = screen.right() + 1 - width;
+    else
+        x = screen.left();
+    return {x, top, width, height};
 }

@@ -1,6 +1,8 @@
 #include "app/KeyboardAccess.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QContextMenuEvent>
 #include <QFocusFrame>
 #include <QKeyEvent>
@@ -70,4 +72,24 @@ void openWindowMenuWithMenuKeys(QMenu &menu, QWidget &window, const QList<QWidge
     auto *keys = new WindowMenuKeys(menu, window);
     for (QWidget *control : controls)
         control->installEventFilter(keys);
+}
+
+// Qt gives the Tab stop to whichever button last took the focus, and until then to every
+// button, so Shift+Tab into the group landed on its last button, checked or not. Here it follows
+// the check instead.
+void tabToCheckedButton(QButtonGroup &group)
+{
+    const auto moveTabStop = [&group] {
+        const QList<QAbstractButton *> buttons = group.buttons();
+        QAbstractButton *stop = group.checkedButton();
+        if (!stop && !buttons.isEmpty())
+            stop = buttons.constFirst();
+        for (QAbstractButton *button : buttons) {
+            const Qt::FocusPolicy policy = button->focusPolicy();
+            button->setFocusPolicy(
+                Qt::FocusPolicy(button == stop ? policy | Qt::TabFocus : policy & ~Qt::TabFocus));
+        }
+    };
+    QObject::connect(&group, &QButtonGroup::buttonToggled, &group, moveTabStop);
+    moveTabStop();
 }

@@ -3,6 +3,7 @@
 #include <QList>
 
 QT_BEGIN_NAMESPACE
+class QButtonGroup;
 class QMenu;
 class QWidget;
 QT_END_NAMESPACE
@@ -19,3 +20,8 @@ void popupWindowMenu(QMenu &menu, QWidget &window);
 // of `controls`, in place of any menu of the control's own. Desktops that keep Alt+Space for
 // themselves leave these keys to the program.
 void openWindowMenuWithMenuKeys(QMenu &menu, QWidget &window, const QList<QWidget *> &controls);
+
+// Tab and Shift+Tab reach the radio buttons of `group` at the checked one, from either side, and
+// leave the group from there; the arrow keys move among them. Without a checked button, the
+// first one takes the focus.
+void tabToCheckedButton(QButtonGroup &group);

@@ -114,6 +114,8 @@ bool SessionAutosave::writeNow()
         return false;
     }
     due = false;
+    // A later failure starts a new run of failures, and is reported again.
+    failureReported = false;
     if (!firstWriteDone) {
         firstWriteDone = true;
         removeOldSessions();

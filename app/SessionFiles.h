@@ -49,7 +49,8 @@ public:
     bool writeNow();
 
 signals:
-    // The first failure of the session, with the file and the system's reason.
+    // The first failure after a success (or after the start), with the file and the system's
+    // reason: each run of failures is reported once.
     void writeFailed(const QString &file, const QString &reason);
 
 private:
@@ -59,6 +60,6 @@ private:
     ContentProducer contents;
     QTimer timer;
     bool due = false;
-    bool failureReported = false;
-    bool firstWriteDone = false; // the file's name is settled, and old sessions are removed
+    bool failureReported = false; // in the current run of failures
+    bool firstWriteDone = false;  // the file's name is settled, and old sessions are removed
 };

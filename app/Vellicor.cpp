@@ -1,6 +1,7 @@
 #include "app/Vellicor.h"
 
 #include "app/Resources.h"
+#include "app/TerminationSignals.h"
 #include "app/VellicorDlg.h"
 #include "generation/Version.h"
 
@@ -26,11 +27,25 @@ int Application::run()
 {
     // The Windows start-up switches for hosting ActiveX controls and for the three-dimensional
     // look of controls have no Qt counterpart, and nothing here needs one.
+    // Caught from before the first race, which is rolled as the dialog is made; handled once
+    // the dialog runs.
+    TerminationSignals endings;
     MainDialog dialog;
     auto *help = new QAction(&dialog);
     help->setShortcut(QKeySequence::HelpContents);
     QObject::connect(help, &QAction::triggered, &dialog, [&dialog] { showHelp(&dialog); });
     dialog.addAction(help);
+
+    // SIGTERM, SIGHUP and SIGINT, and the desktop's logout, find notes typed a moment ago not
+    // on disk yet: they are written first. A signal then ends the program as it would have
+    // without this, so whoever sent it sees it end by that signal.
+    QObject::connect(&endings, &TerminationSignals::received, &dialog, [&dialog](int signal) {
+        dialog.writeSessionNow();
+        std::fflush(stdout);
+        TerminationSignals::endBy(signal);
+    });
+    QObject::connect(&qtApplication, &QGuiApplication::commitDataRequest, &dialog,
+                     [&dialog] { dialog.writeSessionNow(); });
 
     mainDialog = &dialog;
     dialog.exec(); // OK or cancel: either way the program is done

@@ -11,6 +11,7 @@
 #include "generation/Dice.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -25,6 +26,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -108,6 +110,7 @@ void MainDialog::createControls()
         resultBoxes[category] = controlById<ResultBox>(*this, controlId::firstResultBox + category);
     locationGroup = controlById<QAbstractButton>(*this, controlId::innerProvince)->group();
     distanceEdit = controlById<QLineEdit>(*this, controlId::distance);
+    tabToCheckedButton(*locationGroup);
     showKeyboardFocus(*this);
 }
 
@@ -151,6 +154,7 @@ void MainDialog::createRaceCommands()
         action->setShortcutVisibleInContextMenu(true);
         connect(action, &QAction::triggered, this, slot);
         addAction(action); // the shortcut works with the menu closed, wherever the focus is
+        raceActions.append(action);
         return action;
     };
     previousRaceAction =
@@ -334,6 +338,8 @@ void MainDialog::showCurrentRace()
     lightyears = race.lightyears;
     exchangeData(Exchange::toControls);
     updateRaceCommands();
+    if (diceLog && diceLog->isVisible())
+        diceLog->showRace(session.current());
 }
 
 void MainDialog::showPreviousRace()
@@ -376,6 +382,10 @@ void MainDialog::copyRace()
 
 void MainDialog::chooseFileAndSave()
 {
+    // Back to where Ctrl+S was pressed afterwards, the dialog or its Dice Log.
+    QPointer<QWidget> pressedIn = QApplication::activeWindow();
+    if (!pressedIn)
+        pressedIn = this;
     QString suggested = lastSavedFile;
     if (suggested.isEmpty()) {
         QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -398,13 +408,17 @@ void MainDialog::chooseFileAndSave()
             [&chooser, filters, suffixes](const QString &filter) {
                 chooser.setDefaultSuffix(suffixes.value(filters.indexOf(filter), suffixes[0]));
             });
-    if (const std::optional<OutputFormat> format = formatForFileName(suggested))
-        chooser.selectNameFilter(filters.value(static_cast<int>(*format)));
-    chooser.setDefaultSuffix(QFileInfo(suggested).suffix());
+    // The last file's format, but its extension in lower case: after "races.Json", a name typed
+    // as "plain" is saved as "plain.json".
+    const int format =
+        static_cast<int>(formatForFileName(suggested).value_or(OutputFormat::Markdown));
+    chooser.selectNameFilter(filters.value(format));
+    chooser.setDefaultSuffix(suffixes.value(format));
     chooser.selectFile(suggested);
 
     const bool chosen = chooser.exec() == QDialog::Accepted && !chooser.selectedFiles().isEmpty();
-    activateWindow(); // where no window manager hands the focus back
+    if (pressedIn)
+        pressedIn->activateWindow(); // where no window manager hands the focus back
     if (chosen)
         saveRaces(chooser.selectedFiles().constFirst());
 }
@@ -458,21 +472,31 @@ void MainDialog::reportAutosaveFailure(const QString &file, const QString &reaso
 
 void MainDialog::showDiceLog()
 {
+    // Ctrl+L in the log brings the dialog back to the front.
+    if (diceLog && diceLog->isActiveWindow()) {
+        raise();
+        activateWindow();
+        return;
+    }
     if (!diceLog) {
         diceLog = new DiceLogWindow(this);
-        // Beside the dialog and as tall, where the screen has room, so the races stay in view.
-        const QRect frame = frameGeometry();
-        const QRect besideDialog(frame.topRight() + QPoint(8, 0),
-                                 QSize(diceLog->frameGeometry().width(), frame.height()));
-        if (const QScreen *shown = screen();
-            shown && shown->availableGeometry().contains(besideDialog)) {
-            diceLog->move(besideDialog.topLeft());
-            diceLog->resize(diceLog->width(), height());
+        // The session's shortcuts work in the log too.
+        diceLog->addActions(raceActions);
+        // Beside the dialog and as tall, so both stay in view; over it only where the screen
+        // has no room beside it. Both windows are taken to have the same frame.
+        if (const QScreen *shown = screen()) {
+            const QRect frame = frameGeometry();
+            const QSize frameMargins = frame.size() - size();
+            const QRect placed =
+                placeBeside(frame, QSize(diceLog->width(), height()) + frameMargins,
+                            shown->availableGeometry(), 8);
+            diceLog->move(placed.topLeft());
+            diceLog->resize(placed.size() - frameMargins);
         }
     }
     if (!diceLog->isVisible()) {
-        diceLog->showRaces(session);
         diceLog->show();
+        diceLog->showRaces(session);
     }
     diceLog->raise();
     diceLog->activateWindow();

@@ -47,6 +47,9 @@ public:
     bool saveRaces(const QString &path);
     // The file that keeps this session on disk by itself.
     QString sessionFile() const;
+    // Writes what the session file lacks now, the texts in the boxes included, rather than a
+    // moment later: for when the program is about to end (a signal, the desktop's logout).
+    void writeSessionNow();
 
     void done(int result) override;
 
@@ -80,8 +83,6 @@ private:
     // Keeps the texts as they stand in the boxes with the race on screen, so the user's notes
     // stay with their race. True when a text changed.
     bool keepShownTexts();
-    // Writes what the session file lacks, the texts in the boxes included.
-    void writeSessionNow();
     // Puts the race on screen into the boxes, the radio buttons and the distance box.
     void showCurrentRace();
     // Leaves the race on screen, its notes kept, for the one `step` goes to, if there is one.
@@ -105,6 +106,7 @@ private:
     std::unique_ptr<SessionAutosave> autosave;
     DiceLogWindow *diceLog = nullptr;
     QString lastSavedFile;
+    QList<QAction *> raceActions; // the session's commands, whose keys work in the Dice Log too
     QAction *previousRaceAction = nullptr;
     QAction *nextRaceAction = nullptr;
 };

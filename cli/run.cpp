@@ -250,7 +250,9 @@ int rollRaces(const Options &options, std::ostream &out, std::ostream &err)
     seedDice(options.seed);
     skipDice(options.dice);
     std::string buffer(writer.opening());
-    for (std::int32_t number = 1; number <= options.count && out; ++number) {
+    // A trace that cannot be written ends the run as a full output does.
+    const auto traceWritable = [&] { return !options.trace || err; };
+    for (std::int32_t number = 1; number <= options.count && out && traceWritable(); ++number) {
         race.number = number;
         race.roll();
         writer.append(buffer, race);
@@ -263,7 +265,11 @@ int rollRaces(const Options &options, std::ostream &out, std::ostream &err)
         }
     }
     out << writer.closing();
-    return finishOutput(out, err);
+    const int status = finishOutput(out, err);
+    // Standard error itself failed, so there is nowhere left to say so; the status tells.
+    if (status == 0 && options.trace && !err.flush())
+        return exitWriteFailed;
+    return status;
 }
 
 } // namespace

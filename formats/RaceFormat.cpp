@@ -89,10 +89,10 @@ void appendHeading(std::string &buffer, const RolledRace &race)
 }
 
 // Description texts are plain prose, but a stray Markdown character would still change how a
-// note renders, so every one is escaped.
+// note renders, so every one is escaped; `&` too, or "&amp;" would render as "&".
 constexpr std::array<bool, 256> markdownSpecial = [] {
     std::array<bool, 256> special{};
-    for (const char c : std::string_view("\\`*_[]<>#|~"))
+    for (const char c : std::string_view("\\`*_[]<>#|~&"))
         special[static_cast<unsigned char>(c)] = true;
     return special;
 }();
@@ -111,13 +111,38 @@ void appendMarkdownEscaped(std::string &buffer, std::string_view text)
     buffer += text;
 }
 
+// A line of a list item's body that begins like a list item ("- ", "+ ", "1. ", "2) "), a
+// thematic break ("---") or a heading's underline ("===") would open a block of its own. With
+// the character that makes it a marker escaped, the line stays text. Returns how much of `line`
+// was written.
+std::size_t appendMarkdownLineStart(std::string &buffer, std::string_view line)
+{
+    const std::size_t start = line.find_first_not_of(" \t");
+    if (start == std::string_view::npos)
+        return 0;
+    std::size_t marker = start;
+    if (line[start] >= '0' && line[start] <= '9') {
+        marker = line.find_first_not_of("0123456789", start);
+        if (marker == std::string_view::npos || (line[marker] != '.' && line[marker] != ')'))
+            return 0;
+    } else if (line[start] != '-' && line[start] != '+' && line[start] != '=') {
+        return 0;
+    }
+    buffer += line.substr(0, marker);
+    buffer += '\\';
+    buffer += line[marker];
+    return marker + 1;
+}
+
 // Any text as a Markdown list item's body: a backslash before the line feed is a hard line
 // break inside the item.
 void appendMarkdownText(std::string &buffer, std::string_view text)
 {
     forEachLine(text, [&](std::string_view line, bool first) {
-        if (!first)
+        if (!first) {
             buffer += "\\\n  ";
+            line.remove_prefix(appendMarkdownLineStart(buffer, line));
+        }
         appendMarkdownEscaped(buffer, line);
     });
 }

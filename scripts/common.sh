@@ -36,8 +36,8 @@ package_packages=(dpkg-dev file)
 # What CI needs to check the package.
 package_check_packages=(lintian)
 # What the tests, the command-line tool, the benchmarks and the packaging checks need; the
-# manual pages are rendered with groff.
+# manual pages are rendered with groff, the Markdown with cmark.
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev "${cli_packages[@]}"
-    desktop-file-utils appstream groff-base)
+    desktop-file-utils appstream groff-base cmark)
 
 jobs=$(nproc 2>/dev/null || echo 2)

@@ -16,9 +16,10 @@ warnings=$(groff -man -ww -z -Tutf8 "$page" 2>&1) || fail "groff failed on $page
 [ $# -eq 1 ] && exit 0
 program=$2 bash_completion=$3 zsh_completion=$4 fish_completion=$5
 
-# The help's option rows: "  -h,--help   Print ..." or "  --count N=1   Races ...".
+# The help's option rows: "  -h,--help   Print ...", "  -h, --help   Print ..." or
+# "  --count N=1   Races ...".
 help_options=$("$program" --help | sed -n '/^Options:/,/^$/p' |
-    grep -oE '^ +(-[a-z],)?--[a-z-]+' | grep -oE -- '--?[a-z-]+' | sort)
+    grep -oE '^ +(-[a-z], ?)?--[a-z-]+' | grep -oE -- '--?[a-z-]+' | sort)
 # The page's option items: the line after each .TP of the OPTIONS section.
 page_options=$(awk '/^\.SH/ { inside = ($2 == "OPTIONS") } inside && tag { print } { tag = /^\.TP/ }' \
     "$page" | sed 's/\\-/-/g' | grep -oE -- '--?[a-z-]+' | sort)
