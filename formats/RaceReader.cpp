@@ -405,7 +405,7 @@ RaceFile read(std::string_view bytes)
 {
     RaceFile file;
     if (bytes.size() > largestRaceFile) {
-        file.error = "the file is larger than " + std::to_string(largestRaceFile >> 20) + " MiB";
+        file.error = tooLargeReason();
         return file;
     }
     RaceSax sax(bytes);
@@ -431,6 +431,11 @@ RaceFile read(std::string_view bytes)
 }
 
 } // namespace
+
+std::string tooLargeReason()
+{
+    return "the file is larger than " + std::to_string(largestRaceFile >> 20) + " MiB";
+}
 
 RaceFile readRaces(std::string_view bytes) noexcept
 {

@@ -13,6 +13,9 @@ namespace vellicor {
 // 2.5 MB, and a run of vellicor-cli --format json needs about 2.5 KB a race.
 inline constexpr std::uint64_t largestRaceFile = 64 * 1024 * 1024;
 
+// Why a file larger than that is refused, for callers that see its size before they read it.
+std::string tooLargeReason();
+
 // The races of a JSON file as Vellicor writes them, read back, or why they could not be.
 struct RaceFile {
     // Empty when the file was read. Otherwise one line saying what is wrong, for a syntax
