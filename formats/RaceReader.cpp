@@ -50,14 +50,30 @@ std::string oneLine(std::string text)
     return text;
 }
 
+// Where in the file an object lies: a race, and perhaps its location, one of its categories or
+// an engineering field of Tech/Sci Level. Put into words only when something there is wrong.
+struct Place {
+    std::size_t race = 0;
+    std::string_view inside = {}; // "location" or a category's label
+    std::size_t field = 0;        // 1 to 5, or 0
+
+    std::string words() const
+    {
+        std::string text = where(race, inside);
+        if (field > 0)
+            text += ", field " + std::to_string(field);
+        return text;
+    }
+};
+
 // Reads the values of one JSON object. The first thing wrong goes into `problem`, under the
 // object's place; after that every read gives a harmless default, so a reader can run to its
 // end and look once. (No exceptions: the page may be built without them.)
 class ObjectReader
 {
 public:
-    ObjectReader(const Json &value, std::string place, std::string &problem)
-        : object(value.is_object() ? value : empty()), place(std::move(place)), problem(problem)
+    ObjectReader(const Json &value, Place place, std::string &problem)
+        : object(value.is_object() ? value : empty()), place(place), problem(problem)
     {
         if (!value.is_object())
             fail(" is not an object");
@@ -85,9 +101,11 @@ public:
     std::int64_t integerValue(const Json &value, std::string_view key, std::int64_t min,
                               std::int64_t max) const
     {
-        const std::string range = " (" + std::to_string(min) + " to " + std::to_string(max) + ")";
+        const auto range = [min, max] {
+            return " (" + std::to_string(min) + " to " + std::to_string(max) + ")";
+        };
         if (!value.is_number_integer()) {
-            fail(": \"" + std::string(key) + "\" is not a whole number" + range);
+            fail(": \"" + std::string(key) + "\" is not a whole number" + range());
             return min;
         }
         // The library keeps numbers without a sign as unsigned.
@@ -97,7 +115,7 @@ public:
                       (min <= 0 || value.get<std::uint64_t>() >= static_cast<std::uint64_t>(min))
                 : value.get<std::int64_t>() >= min && value.get<std::int64_t>() <= max;
         if (!inRange) {
-            fail(": \"" + std::string(key) + "\" is " + value.dump() + ", out of range" + range);
+            fail(": \"" + std::string(key) + "\" is " + value.dump() + ", out of range" + range());
             return min;
         }
         return value.get<std::int64_t>();
@@ -133,7 +151,7 @@ public:
     void fail(const std::string &what) const
     {
         if (problem.empty())
-            problem = place + what;
+            problem = place.words() + what;
     }
 
 private:
@@ -144,11 +162,11 @@ private:
     }
 
     const Json &object;
-    std::string place;
+    Place place;
     std::string &problem;
 };
 
-ScienceLevel readField(const Json &value, const std::string &place, std::string &problem)
+ScienceLevel readField(const Json &value, Place place, std::string &problem)
 {
     const ObjectReader field(value, place, problem);
     ScienceLevel level;
@@ -164,20 +182,20 @@ ScienceLevel readField(const Json &value, const std::string &place, std::string 
 // name its place in its seed's stream.
 RolledRace readRace(const Json &value, std::size_t index, std::string &problem)
 {
-    const ObjectReader race(value, where(index), problem);
+    const ObjectReader race(value, {index}, problem);
     RolledRace read;
     read.number = race.int32("race", 1, highestRaceNumber);
     read.seed = race.int32("seed");
     read.profile.randomSeed = read.seed;
     const Json *dice = race.find("dice");
     read.dice = dice ? race.integerValue(*dice, "dice", 0, mostDice) : -1;
-    const ObjectReader location(race.required("location"), where(index, "location"), problem);
+    const ObjectReader location(race.required("location"), {index, "location"}, problem);
     read.location = static_cast<Location>(location.int32("value", 0, 2));
     read.lightyears = race.int32("lightyears");
 
     const Json &categories = race.list("categories", categoryLabels.size());
     for (std::size_t category = 0; category < categoryLabels.size(); ++category) {
-        const std::string place = where(index, categoryLabels[category]);
+        const Place place{index, categoryLabels[category]};
         const ObjectReader entry(categories[category], place, problem);
         const auto number = static_cast<std::int64_t>(category);
         entry.integer("category", number, number);
@@ -189,8 +207,8 @@ RolledRace readRace(const Json &value, std::size_t index, std::string &problem)
         if (category == TechSciLevel) {
             const Json &fields = entry.list("fields", engineeringFields.size());
             for (std::size_t field = 0; field < engineeringFields.size(); ++field)
-                read.profile.*engineeringFields[field] = readField(
-                    fields[field], place + ", field " + std::to_string(field + 1), problem);
+                read.profile.*engineeringFields[field] =
+                    readField(fields[field], {index, place.inside, field + 1}, problem);
         }
         read.texts[category] = entry.text("text");
     }
