@@ -65,10 +65,12 @@ std::optional<vellicor::OutputFormat> formatForFileName(const QString &path)
 }
 
 SessionAutosave::SessionAutosave(const QDateTime &start, std::int32_t seed,
-                                 ContentProducer contents)
+                                 ContentProducer contents, const QString &origin)
     : path(sessionFolder() + QLatin1Char('/') +
            start.toString(QStringLiteral("yyyy-MM-dd'T'HH-mm-ss")) + QLatin1Char('-') +
-           QString::number(seed) + QStringLiteral(".json")),
+           QString::number(seed) +
+           (origin.isEmpty() ? QString() : QStringLiteral("-continues-") + origin) +
+           QStringLiteral(".json")),
       contents(std::move(contents))
 {
     timer.setSingleShot(true);

@@ -34,8 +34,10 @@ public:
     static constexpr int keptSessions = 100;
     static constexpr int coalesceMilliseconds = 300;
 
-    // `contents` produces what to write, when a write is due.
-    SessionAutosave(const QDateTime &start, std::int32_t seed, ContentProducer contents);
+    // `contents` produces what to write, when a write is due. A session that goes on from an
+    // opened file names it: "<start time>-<seed>-continues-<origin>.json".
+    SessionAutosave(const QDateTime &start, std::int32_t seed, ContentProducer contents,
+                    const QString &origin = {});
 
     static QString sessionFolder();
     // Where the session is kept. Until the first write, another session of the same second and

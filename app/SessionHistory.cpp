@@ -5,6 +5,7 @@
 void SessionHistory::append(SessionRace race)
 {
     races.push_back(std::move(race));
+    newStream = false;
     if (races.size() > capacity)
         races.pop_front();
     position = races.size() - 1;

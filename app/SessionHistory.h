@@ -33,8 +33,13 @@ public:
     const SessionRace &current() const { return races.at(position); }
     std::size_t currentIndex() const { return position; }
 
-    // The number the next race gets: 1 for the first race of a session.
-    std::int32_t nextNumber() const { return races.empty() ? 1 : races.back().race.number + 1; }
+    // The number the next race gets: 1 for the first race of a session or of a new stream.
+    std::int32_t nextNumber() const
+    {
+        return races.empty() || newStream ? 1 : races.back().race.number + 1;
+    }
+    // The races appended from now on come from dice seeded afresh: they count from 1 again.
+    void startNewStream() { newStream = true; }
 
     // Adds a race after the newest one and puts it on screen, dropping the oldest beyond the
     // capacity.
@@ -54,4 +59,5 @@ public:
 private:
     std::deque<SessionRace> races;
     std::size_t position = 0;
+    bool newStream = false;
 };

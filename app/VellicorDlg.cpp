@@ -167,6 +167,9 @@ void MainDialog::createRaceCommands()
                    &MainDialog::copyRace);
     addRaceCommand(tr("&Save Races..."), "saveRaces", QKeySequence(Qt::CTRL | Qt::Key_S),
                    &MainDialog::chooseFileAndSave);
+    addRaceCommand(tr("Op&en Session..."), "openSession", QKeySequence(Qt::CTRL | Qt::Key_O),
+                   &MainDialog::chooseAndOpenSession);
+    createSessionOpening(); // Recent Sessions
     addRaceCommand(tr("&Dice Log"), "diceLog", QKeySequence(Qt::CTRL | Qt::Key_L),
                    &MainDialog::showDiceLog);
     updateRaceCommands();
@@ -204,19 +207,10 @@ void MainDialog::initialise()
 
     raceProfile = std::make_unique<RaceProfile>();
     raceProfile->randomSeed = vellicor::seedFromClock(std::time(nullptr));
-    // The only place the dice are seeded.
+    // Seeded here, and again only where a session is opened to go on from (SessionOpen.cpp).
     vellicor::seedDice(raceProfile->randomSeed);
 
-    autosave = std::make_unique<SessionAutosave>(
-        QDateTime::currentDateTime(), raceProfile->randomSeed, [this](const PieceWriter &write) {
-            keepShownTexts();
-            session.write(OutputFormat::Json, write);
-        });
-    connect(autosave.get(), &SessionAutosave::writeFailed, this,
-            &MainDialog::reportAutosaveFailure);
-    // Notes reach the session file soon after they are typed, not only at the next New.
-    for (ResultBox *box : resultBoxes)
-        connect(box, &ResultBox::edited, autosave.get(), &SessionAutosave::schedule);
+    keepSessionOnDisk(raceProfile->randomSeed, {});
 
     rollNewRace();
     newButton->setFocus();

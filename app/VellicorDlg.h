@@ -50,6 +50,10 @@ public:
     // Writes what the session file lacks now, the texts in the boxes included, rather than a
     // moment later: for when the program is about to end (a signal, the desktop's logout).
     void writeSessionNow();
+    // Shows the races of a session file and goes on from its last race, after writing the
+    // session on screen to its own file. A file that cannot be opened is reported with the file
+    // and the reason, and false is returned: the session on screen and its file stay as they are.
+    bool openSession(const QString &path);
 
     void done(int result) override;
 
@@ -63,6 +67,8 @@ private slots:
     void copyRace();
     void chooseFileAndSave();
     void showDiceLog();
+    void chooseAndOpenSession();
+    void fillRecentSessions();
 
 private:
     enum class Exchange { toControls, fromControls };
@@ -89,6 +95,9 @@ private:
     void moveThroughSession(bool (SessionHistory::*step)());
     void updateRaceCommands();
     void reportAutosaveFailure(const QString &file, const QString &reason);
+    // Keeps the session on disk in a new file for `seed`, naming the file it goes on from.
+    void keepSessionOnDisk(std::int32_t seed, const QString &origin);
+    void createSessionOpening();
 
     std::array<std::string, 10> resultTexts; // by vellicor::Category, "\r\n" line breaks
     std::int32_t location = -1;              // position of the checked radio button, -1: none
@@ -109,6 +118,7 @@ private:
     QList<QAction *> raceActions; // the session's commands, whose keys work in the Dice Log too
     QAction *previousRaceAction = nullptr;
     QAction *nextRaceAction = nullptr;
+    QMenu *recentMenu = nullptr;
 };
 
 // The About box: the icon, the version, the copyright notice and OK, and a window menu with

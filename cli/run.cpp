@@ -1,18 +1,25 @@
 #include "cli/run.h"
 
 #include "formats/RaceFormat.h"
+#include "formats/RaceReader.h"
 #include "generation/Dice.h"
 #include "generation/Version.h"
 
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <limits>
+#include <memory>
 #include <ostream>
 #include <span>
 #include <string>
@@ -27,6 +34,7 @@ constexpr std::string_view programName = "vellicor-cli";
 constexpr std::string_view helpHint = "Run 'vellicor-cli --help' for usage.";
 constexpr std::int64_t maxCount = 1'000'000;
 constexpr int exitWriteFailed = 1;
+constexpr int exitReadFailed = 1;
 constexpr int exitBadInput = 2;
 // Long enough for any sensible value; a longer one is cut so the message stays readable.
 constexpr std::size_t longestQuotedValue = 40;
@@ -43,7 +51,12 @@ struct Options {
     std::int32_t dice = 0;
     std::int32_t format = static_cast<std::int32_t>(OutputFormat::Text);
     bool trace = false;
+    std::string from; // a JSON file whose races are written instead of rolled ones
 };
+
+// What rolls races; none of it goes with --from.
+constexpr std::array<std::string_view, 5> rollingOptions{"--seed", "--count", "--location",
+                                                         "--lightyears", "--dice"};
 
 std::string quotedValue(std::string_view value)
 {
@@ -163,11 +176,14 @@ void defineOptions(CLI::App &app, Options &options)
         ->default_str("text")
         ->transform(choice(formatNames, false, "format"));
     app.add_flag("--trace", options.trace, "Write every die roll to standard error");
+    app.add_option("--from", options.from, "Write the races of a JSON file instead of rolling")
+        ->type_name("FILE");
     app.footer("The same options and seed always give the same races. Examples:\n"
                "  vellicor-cli --location backnet --lightyears 120\n"
                "  vellicor-cli --seed 1796831244 --dice 412 --location backnet --lightyears 120\n"
                "  vellicor-cli --seed 1700000000 --count 3 --format markdown >> notes.md\n"
-               "  vellicor-cli --count 100 --format json > races.json");
+               "  vellicor-cli --count 100 --format json > races.json\n"
+               "  vellicor-cli --from session.json --format markdown > evening.md");
 }
 
 // CLI11 wants the arguments without the program's name, last one first.
@@ -272,6 +288,76 @@ int rollRaces(const Options &options, std::ostream &out, std::ostream &err)
     return status;
 }
 
+// The bytes of `path`, or the system's reason why they could not be read. Of a file larger than
+// a race file may be, only one piece more than that is read: enough for the reader to refuse it.
+struct FileBytes {
+    std::string bytes;
+    std::string failure;
+    bool tooLarge = false;
+};
+
+FileBytes readFile(const std::string &path)
+{
+    FileBytes file;
+    const std::unique_ptr<std::FILE, int (*)(std::FILE *)> stream(std::fopen(path.c_str(), "rb"),
+                                                                  &std::fclose);
+    if (!stream) {
+        file.failure = std::strerror(errno);
+        return file;
+    }
+    // A file's size is known before it is read; a pipe's only as it is read.
+    std::error_code ignored;
+    const std::uintmax_t size = std::filesystem::file_size(path, ignored);
+    if (!ignored && size > largestRaceFile) {
+        file.tooLarge = true;
+        return file;
+    }
+    if (!ignored)
+        file.bytes.reserve(size + 1);
+    constexpr std::size_t piece = 64 * 1024;
+    while (file.bytes.size() <= largestRaceFile) {
+        const std::size_t had = file.bytes.size();
+        file.bytes.resize(had + piece);
+        const std::size_t got = std::fread(file.bytes.data() + had, 1, piece, stream.get());
+        file.bytes.resize(had + got);
+        if (got < piece)
+            break;
+    }
+    if (std::ferror(stream.get())) // a folder, or a disk that fails
+        file.failure = std::strerror(errno);
+    return file;
+}
+
+int writeRacesFrom(const Options &options, std::ostream &out, std::ostream &err)
+{
+    const FileBytes file = readFile(options.from);
+    if (!file.failure.empty()) {
+        report(err, "could not read " + options.from + ": " + file.failure);
+        return exitReadFailed;
+    }
+    if (file.tooLarge) {
+        report(err, options.from + ": " + tooLargeReason());
+        return exitBadInput;
+    }
+    const RaceFile read = readRaces(file.bytes);
+    if (!read.error.empty()) {
+        report(err, options.from + ": " + read.error);
+        return exitBadInput;
+    }
+    RaceWriter writer(static_cast<OutputFormat>(options.format));
+    std::string buffer(writer.opening());
+    for (const RolledRace &race : read.races) {
+        writer.append(buffer, race);
+        if (buffer.size() >= outputChunk) {
+            out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+            buffer.clear();
+        }
+    }
+    buffer += writer.closing();
+    out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    return finishOutput(out, err);
+}
+
 } // namespace
 
 int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &err)
@@ -310,6 +396,14 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
         }
         if (!app.remaining().empty())
             return reportBadInput(err, describeExtraArgument(app.remaining().front()));
+        if (app.count("--from") > 0) {
+            for (const std::string_view rolling : rollingOptions) {
+                if (app.count(std::string(rolling)) > 0)
+                    return reportBadInput(err, "--from writes the races of its file; it takes no " +
+                                                   std::string(rolling));
+            }
+            return writeRacesFrom(options, out, err);
+        }
         if (app.count("--seed") == 0)
             options.seed = seedFromClock(std::time(nullptr));
         return rollRaces(options, out, err);

@@ -255,6 +255,30 @@ void skipDice(std::int64_t count)
     facesDrawn += count;
 }
 
+PrivateDice::PrivateDice()
+    : source(randomSource), drawn(facesDrawn), faces(std::move(faceSource)),
+      sink(std::move(traceSink)), recorder(std::move(traceRecorder)),
+      toStandardOutput(traceToStandardOutput)
+{
+    faceSource = nullptr;
+    traceSink = nullptr;
+    traceRecorder = nullptr;
+    traceToStandardOutput = false;
+    facesDrawn = 0;
+    updateTracing();
+}
+
+PrivateDice::~PrivateDice()
+{
+    randomSource = source;
+    facesDrawn = drawn;
+    faceSource = std::move(faces);
+    traceSink = std::move(sink);
+    traceRecorder = std::move(recorder);
+    traceToStandardOutput = toStandardOutput;
+    updateTracing();
+}
+
 void setFaceSource(FaceSource source)
 {
     faceSource = std::move(source);

@@ -17,8 +17,12 @@ _vellicor_cli()
     --lightyears | --count | --seed | --dice)
         return # a number of the user's own
         ;;
+    --from)
+        _filedir json
+        return
+        ;;
     esac
     mapfile -t COMPREPLY < <(compgen -W '--location --lightyears --count --seed --dice --format
-        --trace --help --version' -- "$cur")
+        --trace --from --help --version' -- "$cur")
 } &&
     complete -F _vellicor_cli vellicor-cli

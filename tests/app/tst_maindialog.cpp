@@ -411,8 +411,8 @@ void tst_MainDialog::windowMenuEntries()
         commands << (action->isSeparator() ? -1 : action->data().toInt());
     }
     QCOMPARE(texts, (QStringList{"&Move", "Mi&nimize", "&Close", "----", "&Previous Race",
-                                 "Ne&xt Race", "C&opy Race", "&Save Races...", "&Dice Log", "----",
-                                 "&About Vellicor..."}));
+                                 "Ne&xt Race", "C&opy Race", "&Save Races...", "Op&en Session...",
+                                 "&Recent Sessions", "&Dice Log", "----", "&About Vellicor..."}));
     QCOMPARE(commands.first(3), (QList<int>{0xF010, 0xF020, 0xF060}));
     QCOMPARE(commands.last(1), QList<int>{16});
     QCOMPARE(menuEntry(dialog, 0xF060)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_F4));

@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <streambuf>
 #include <string>
@@ -614,6 +616,81 @@ TEST(CliWrite, FailedWriteStopsWithStatusOne)
         EXPECT_EQ(device.written, 100u);
         EXPECT_NE(err.str().find("could not write"), std::string::npos) << err.str();
         EXPECT_LT(draws, 1000u);
+    }
+}
+
+// A file in a folder of its own, removed with it.
+class TemporaryFile
+{
+public:
+    explicit TemporaryFile(const std::string &contents)
+        : folder(std::filesystem::temp_directory_path() /
+                 ("vellicor-cli-test-" +
+                  std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                  std::to_string(std::rand())))
+    {
+        std::filesystem::create_directories(folder);
+        std::ofstream(file(), std::ios::binary) << contents;
+    }
+    ~TemporaryFile() { std::filesystem::remove_all(folder); }
+    std::string file() const { return (folder / "races.json").string(); }
+    std::string directory() const { return folder.string(); }
+
+private:
+    std::filesystem::path folder;
+};
+
+// A session file becomes notes: --from writes the stored races in any format, notes included,
+// exactly as the run that rolled them wrote that format.
+TEST(CliFrom, WritesTheStoredRacesInEachFormat)
+{
+    const std::vector<std::string> rolling{"--seed",     "9",       "--count",      "4",
+                                           "--location", "backnet", "--lightyears", "120"};
+    const CliResult json = runWith(with(rolling, {"--format", "json"}));
+    ASSERT_EQ(json.status, 0);
+    const TemporaryFile stored(json.out);
+    for (const char *format : {"text", "markdown", "json"}) {
+        const CliResult fromFile = runWith({"--from", stored.file(), "--format", format});
+        EXPECT_EQ(fromFile.status, 0) << format;
+        EXPECT_EQ(fromFile.err, "") << format;
+        EXPECT_EQ(fromFile.out, runWith(with(rolling, {"--format", format})).out) << format;
+    }
+
+    std::string withNote = json.out;
+    withNote.insert(withNote.find("\"text\":\"") + 8, "My *note*\\r\\n");
+    const TemporaryFile noted(withNote);
+    EXPECT_EQ(runWith({"--from", noted.file(), "--format", "json"}).out, withNote);
+    EXPECT_NE(runWith({"--from", noted.file(), "--format", "markdown"}).out.find("My \\*note\\*"),
+              std::string::npos);
+}
+
+TEST(CliFrom, BadFileOrOptionsAreOneLineAndNoOutput)
+{
+    const TemporaryFile stored("[\n{\"race\":1,}\n]\n");
+    const TemporaryFile good(runWith({"--seed", "1", "--format", "json"}).out);
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        std::string message;
+    } cases[] = {
+        {{"--from", stored.file()},
+         2,
+         stored.file() + ": line 2, column 11: syntax error while parsing object key"},
+        {{"--from", stored.directory() + "/missing.json"}, 1, "could not read "},
+        {{"--from", stored.directory()}, 1, ": Is a directory"},
+        {{"--from", good.file(), "--seed", "1"}, 2, "it takes no --seed"},
+        {{"--count", "2", "--from", good.file()}, 2, "it takes no --count"},
+        {{"--from", good.file(), "--location", "frontier"}, 2, "it takes no --location"},
+        {{"--from", good.file(), "--lightyears", "5"}, 2, "it takes no --lightyears"},
+        {{"--from", good.file(), "--dice", "0"}, 2, "it takes no --dice"},
+        {{"--from"}, 2, "--from: a value is missing"},
+    };
+    for (const auto &c : cases) {
+        const CliResult result = runWith(c.arguments);
+        EXPECT_EQ(result.status, c.status) << c.message;
+        EXPECT_EQ(result.out, "") << c.message;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
     }
 }
 

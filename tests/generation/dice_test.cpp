@@ -206,6 +206,31 @@ TEST(RandomSource, LongJumpsAddUp)
         ASSERT_EQ(once.next(), twice.next()) << i;
 }
 
+// Rolling a stored race again must leave the session in progress exactly as it was.
+TEST(PrivateDice, LeavesTheProcessDiceCountFacesAndTraceAsTheyWere)
+{
+    std::string recorded;
+    setTraceRecorder([&recorded](std::string_view line) { recorded += line; });
+    ScriptedDice scripted({4, 5});
+    seedDice(9);
+    skipDice(3);
+    {
+        PrivateDice own;
+        EXPECT_EQ(diceDrawn(), 0);
+        seedDice(123);
+        const std::int32_t face = rollDice(100, 1);
+        RandomSource expected(123);
+        EXPECT_EQ(face, expected.next() % 100 + 1); // the real stream, not the script
+    }
+    EXPECT_TRUE(scripted.trace.empty());
+    EXPECT_TRUE(recorded.empty());
+    EXPECT_EQ(diceDrawn(), 3);
+    EXPECT_EQ(rollDice(6, 2), 9); // the script goes on where it was
+    EXPECT_NE(scripted.trace.find("total = 9"), std::string::npos);
+    EXPECT_FALSE(recorded.empty());
+    setTraceRecorder(nullptr);
+}
+
 // The count is what makes a race of a long session reproducible from its seed alone: every
 // face counts, an open-ended roll's continuations too, and skipping that many faces after
 // seeding lands exactly where the next roll began.

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// One entry of the Recent Sessions menu: a session file and how the menu names it.
+struct RecentSession {
+    QString path;
+    QString label; // "9 Dec 2026 20:15 — seed 1796823905, 21 races"
+};
+
+// The newest `count` session files of `folder` by when they were last written, newest first,
+// leaving out `except` (the session on screen). Only these files are read, and only to count
+// their races.
+QList<RecentSession> recentSessions(const QString &folder, const QString &except, int count = 10);
+
+// How the menu names a session file: its start time and seed, read from its name, and its races.
+// A name that is not a session file's is shown as it is.
+QString recentSessionLabel(const QString &fileName, qint64 races);
+
+// The races of a file as Vellicor writes them, counted without reading them: the JSON holds one
+// race a line, each line starting with '{'. -1 when the file cannot be read.
+qint64 countRaceLines(const QString &path);
