@@ -58,6 +58,7 @@ TEST(CliMessages, SayWhatWasWrongAndWhatIsAccepted)
         {{"--format", "1"}, "--format: \"1\" is not a format (text, markdown or json)."},
         {{"--count"}, "--count: a value is missing."},
         {{"--bogus"}, "unknown option \"--bogus\"."},
+        {{"-x"}, "unknown option \"-x\"."},
         {{"-"}, "unexpected argument \"-\" (every value follows its option)."},
         {{"stray"}, "unexpected argument \"stray\" (every value follows its option)."},
         // A value of up to 40 characters is quoted whole, a longer one cut after 40.
