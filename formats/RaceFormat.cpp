@@ -83,6 +83,8 @@ void appendHeading(std::string &buffer, const RolledRace &race)
     appendNumber(buffer, race.lightyears);
     buffer += oneLightyear ? " light year from Sol, seed " : " light years from Sol, seed ";
     appendNumber(buffer, race.seed);
+    if (race.dice < 0)
+        return; // read from a file that did not say
     buffer += ", after ";
     appendNumber(buffer, race.dice);
     buffer += race.dice == 1 ? " die" : " dice";
@@ -405,8 +407,10 @@ void appendJson(std::string &buffer, const RolledRace &race)
     appendNumber(buffer, race.number);
     buffer += ",\"seed\":"sv;
     appendNumber(buffer, race.seed);
-    buffer += ",\"dice\":"sv;
-    appendNumber(buffer, race.dice);
+    if (race.dice >= 0) {
+        buffer += ",\"dice\":"sv;
+        appendNumber(buffer, race.dice);
+    }
     // Headings name the location the race was rolled for.
     buffer += forms.jsonLocations[rolledLocation(race.location)];
     appendNumber(buffer, race.lightyears);

@@ -10,7 +10,8 @@ namespace vellicor {
 
 // One rolled race with everything the formats show. `number` counts the races rolled since the
 // dice were seeded with `seed`, starting at 1; `dice` is how many faces had been drawn from that
-// seed before this race, so the seed, `dice`, location and distance roll it again anywhere.
+// seed before this race, so the seed, `dice`, location and distance roll it again anywhere. A
+// race read from a file that does not tell has `dice` -1, and its forms leave the dice out.
 struct RolledRace {
     std::int32_t number = 1;
     std::int32_t seed = 0;

@@ -133,8 +133,63 @@ void RandomSource::reseed(std::int32_t seed)
 
 void RandomSource::discard(std::uint64_t count)
 {
-    for (; count > 0; --count)
-        next();
+    // A short skip is quickest one output at a time.
+    constexpr std::uint64_t stepwise = 64 * degree;
+    if (count <= stepwise) {
+        for (; count > 0; --count)
+            next();
+        return;
+    }
+
+    // The words obey w[t + 31] = w[t + 28] + w[t] (mod 2^32), a linear recurrence, so the word
+    // `count` steps ahead is a fixed combination of the 31 words held now: the coefficients of
+    // x^count modulo x^31 - x^28 - 1. Oldest word first, window[t] is w[t].
+    using Polynomial = std::array<std::uint32_t, degree>;
+    const auto reduce = [](std::array<std::uint32_t, 2 * degree - 1> &wide) {
+        for (std::size_t power = wide.size() - 1; power >= degree; --power) {
+            wide[power - separation] += wide[power];
+            wide[power - degree] += wide[power];
+            wide[power] = 0;
+        }
+    };
+    const auto multiply = [&reduce](const Polynomial &a, const Polynomial &b) {
+        std::array<std::uint32_t, 2 * degree - 1> wide{};
+        for (std::size_t i = 0; i < degree; ++i)
+            for (std::size_t j = 0; j < degree; ++j)
+                wide[i + j] += a[i] * b[j];
+        reduce(wide);
+        Polynomial product;
+        std::copy_n(wide.begin(), degree, product.begin());
+        return product;
+    };
+    Polynomial power{};
+    power[0] = 1; // x^0
+    Polynomial square{};
+    square[1] = 1; // x^1
+    for (std::uint64_t rest = count; rest > 0; rest >>= 1) {
+        if (rest & 1)
+            power = multiply(power, square);
+        square = multiply(square, square);
+    }
+
+    Polynomial window;
+    for (std::size_t t = 0; t < degree; ++t)
+        window[t] = state[(front + t) % degree];
+    Polynomial ahead;
+    for (std::size_t t = 0; t < degree; ++t) {
+        std::uint32_t word = 0;
+        for (std::size_t i = 0; i < degree; ++i)
+            word += power[i] * window[i];
+        ahead[t] = word;
+        // Times x: one step further.
+        const std::uint32_t top = power[degree - 1];
+        std::copy_backward(power.begin(), power.end() - 1, power.end());
+        power[0] = top;
+        power[degree - separation] += top;
+    }
+    state = ahead;
+    front = 0;
+    rear = degree - separation;
 }
 
 void seedDice(std::int32_t seed)
@@ -154,6 +209,28 @@ void skipDice(std::int64_t count)
         return;
     randomSource.discard(static_cast<std::uint64_t>(count));
     facesDrawn += count;
+}
+
+PrivateDice::PrivateDice()
+    : source(randomSource), drawn(facesDrawn), faces(std::move(faceSource)),
+      sink(std::move(traceSink)), recorder(std::move(traceRecorder)),
+      toStandardOutput(traceToStandardOutput)
+{
+    faceSource = nullptr;
+    traceSink = nullptr;
+    traceRecorder = nullptr;
+    traceToStandardOutput = false;
+    facesDrawn = 0;
+}
+
+PrivateDice::~PrivateDice()
+{
+    randomSource = source;
+    facesDrawn = drawn;
+    faceSource = std::move(faces);
+    traceSink = std::move(sink);
+    traceRecorder = std::move(recorder);
+    traceToStandardOutput = toStandardOutput;
 }
 
 void setFaceSource(FaceSource source)

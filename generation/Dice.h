@@ -38,7 +38,8 @@ public:
         return output;
     }
 
-    // Skips `count` outputs, as many calls of next() would.
+    // Skips `count` outputs, as many calls of next() would, in time that grows with the number
+    // of digits of `count` rather than with `count`.
     void discard(std::uint64_t count);
 
 private:
@@ -60,6 +61,27 @@ std::int64_t diceDrawn();
 
 // Draws `count` faces and throws them away, untraced, as if that many dice had been rolled.
 void skipDice(std::int64_t count);
+
+// While one lives, the dice draw from a source of their own (seed it with seedDice() as usual;
+// its count starts at 0), ask no installed face source and write and record no trace. When it
+// goes, the process's dice, their count, the face source and the trace are as they were, so a
+// stored race can be rolled again without disturbing the session in progress. One at a time.
+class PrivateDice
+{
+public:
+    PrivateDice();
+    ~PrivateDice();
+    PrivateDice(const PrivateDice &) = delete;
+    PrivateDice &operator=(const PrivateDice &) = delete;
+
+private:
+    RandomSource source;
+    std::int64_t drawn;
+    std::function<std::int32_t(std::int32_t)> faces;
+    std::function<void(std::string_view)> sink;
+    std::function<void(std::string_view)> recorder;
+    bool toStandardOutput;
+};
 
 // Where faces come from. By default from the process-wide source above. A source installed here
 // is asked for every face instead (each still counts as drawn); a face it returns outside 1 to

@@ -47,23 +47,6 @@ constexpr std::int32_t valuesRerollBand = 9;
 // Whatever its five fields rolled, the engineering step hands this on.
 constexpr RollModifier scienceLevelsHandedOn{-50, false};
 
-// The ScienceLevel each band gives an engineering field; all five fields share it.
-// clang-format off
-constexpr std::array<ScienceLevel, 10> engineeringRows{{
-    // diffLevel rankBonus miscMod
-    {0, 5,  30},
-    {0, 5,   0},
-    {0, 5, -20},
-    {0, 5, -30},
-    {1, 4,   0},
-    {1, 5,   0},
-    {1, 5, -50},
-    {2, 5, -10},
-    {3, 4,   0},
-    {4, 5, -30},
-}};
-// clang-format on
-
 // The RollModifier that starts the chain, by Location.
 constexpr std::array<RollModifier, 3> startingModifiers{{
     {-50, false}, // InnerProvince

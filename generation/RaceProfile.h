@@ -129,6 +129,23 @@ inline constexpr std::array<CategoryMembers, 10> categoryMembers{{
     {&RaceProfile::problems, &RaceProfile::problemsExtension},
 }};
 
+// The ScienceLevel each band gives an engineering field; all five fields share it.
+// clang-format off
+inline constexpr std::array<ScienceLevel, 10> engineeringRows{{
+    // diffLevel rankBonus miscMod
+    {0, 5,  30},
+    {0, 5,   0},
+    {0, 5, -20},
+    {0, 5, -30},
+    {1, 4,   0},
+    {1, 5,   0},
+    {1, 5, -50},
+    {2, 5, -10},
+    {3, 4,   0},
+    {4, 5, -30},
+}};
+// clang-format on
+
 // The engineering fields in the order they are rolled and described: computer, electrical,
 // mechanical, power, weapon.
 inline constexpr std::array<ScienceLevel RaceProfile::*, 5> engineeringFields{

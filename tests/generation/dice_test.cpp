@@ -170,14 +170,57 @@ TEST(RandomSource, MatchesTheGnuCLibraryOverLongRuns)
 
 TEST(RandomSource, DiscardSkipsExactlyThatManyOutputs)
 {
-    for (const std::uint64_t skipped : {0u, 1u, 30u, 31u, 1000u}) {
+    // Long skips jump ahead instead of stepping; the whole state must land, so the outputs are
+    // compared for longer than the generator's 31 words.
+    for (const std::uint64_t skipped : {0u, 1u, 30u, 31u, 1000u, 1984u, 1985u, 2000u, 123457u}) {
         RandomSource stepped(42);
         for (std::uint64_t i = 0; i < skipped; ++i)
             stepped.next();
         RandomSource jumped(42);
-        jumped.discard(skipped);
-        EXPECT_EQ(jumped.next(), stepped.next()) << skipped;
+        jumped.next(); // jumps from any point of the circular state, not only the start
+        jumped.discard(skipped > 0 ? skipped - 1 : 0);
+        if (skipped == 0)
+            stepped.next();
+        for (int draw = 0; draw < 70; ++draw)
+            ASSERT_EQ(jumped.next(), stepped.next()) << skipped << ", draw " << draw;
     }
+}
+
+// A session's place can lie billions of faces into its seed's stream; reaching it is immediate.
+TEST(RandomSource, DiscardOfBillionsAgreesWithTwoHalves)
+{
+    RandomSource whole(-7);
+    whole.discard(6'000'000'000);
+    RandomSource halves(-7);
+    halves.discard(3'000'000'000);
+    halves.discard(3'000'000'000);
+    for (int draw = 0; draw < 40; ++draw)
+        ASSERT_EQ(whole.next(), halves.next()) << draw;
+}
+
+// Rolling a stored race again must leave the session in progress exactly as it was.
+TEST(PrivateDice, LeavesTheProcessDiceCountFacesAndTraceAsTheyWere)
+{
+    std::string recorded;
+    setTraceRecorder([&recorded](std::string_view line) { recorded += line; });
+    ScriptedDice scripted({4, 5});
+    seedDice(9);
+    skipDice(3);
+    {
+        PrivateDice own;
+        EXPECT_EQ(diceDrawn(), 0);
+        seedDice(123);
+        const std::int32_t face = rollDice(100, 1);
+        RandomSource expected(123);
+        EXPECT_EQ(face, expected.next() % 100 + 1); // the real stream, not the script
+    }
+    EXPECT_TRUE(scripted.trace.empty());
+    EXPECT_TRUE(recorded.empty());
+    EXPECT_EQ(diceDrawn(), 3);
+    EXPECT_EQ(rollDice(6, 2), 9); // the script goes on where it was
+    EXPECT_NE(scripted.trace.find("total = 9"), std::string::npos);
+    EXPECT_FALSE(recorded.empty());
+    setTraceRecorder(nullptr);
 }
 
 // The count is what makes a race of a long session reproducible from its seed alone: every
