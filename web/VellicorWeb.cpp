@@ -5,6 +5,7 @@
 // is built without exceptions, and a bad argument is refused with 0 or an empty text.
 
 #include "formats/RaceFormat.h"
+#include "formats/RaceReader.h"
 #include "formats/RolledRace.h"
 #include "generation/Dice.h"
 #include "generation/Version.h"
@@ -43,6 +44,8 @@ std::int32_t streamSeed = 0;
 std::int32_t nextNumber = 1;
 std::string rollingTrace;
 std::string output;
+// Whether the file opened last goes on from its last race.
+bool openedContinues = false;
 // The page has no standard output to trace to: the trace is kept with each race instead.
 [[maybe_unused]] const bool traceSilenced = [] {
     setTraceSink(nullptr);
@@ -127,6 +130,25 @@ void rollInto(RolledRace &race, std::string &trace)
     setTraceSink(nullptr);
     trace = std::move(rollingTrace);
     rollingTrace.clear();
+}
+
+// The trace of a kept race, rolled again from its seed and dice, or nothing where that does not
+// give the race's profile (a file edited by hand) or its place is not known. Moves the dice: the
+// caller starts its stream again afterwards.
+std::string traceOf(const RolledRace &race)
+{
+    if (race.dice < 0)
+        return {};
+    // Races of one stream come in order, so the dice rarely need seeding again.
+    if (diceDrawn() > race.dice || streamSeed != race.seed) {
+        seedDice(race.seed);
+        streamSeed = race.seed;
+    }
+    skipDice(race.dice - diceDrawn());
+    RolledRace again = race;
+    std::string trace;
+    rollInto(again, trace);
+    return again.profile == race.profile ? trace : std::string();
 }
 
 } // namespace
@@ -277,8 +299,11 @@ EMSCRIPTEN_KEEPALIVE std::int32_t vellicor_restore(std::int32_t number, std::int
 {
     SessionRace kept;
     RolledRace &race = kept.race;
-    if (profile == nullptr || !toDice(dice, race.dice))
+    // -1: a race read from a file that did not say where it was in its stream.
+    if (profile == nullptr || (dice != -1 && !toDice(dice, race.dice)))
         return -1;
+    if (dice == -1)
+        race.dice = -1;
     race.number = number;
     race.seed = seed;
     race.location = toLocation(location);
@@ -295,19 +320,48 @@ EMSCRIPTEN_KEEPALIVE std::int32_t vellicor_restore(std::int32_t number, std::int
     for (std::size_t category = 0; category < race.texts.size(); ++category)
         race.texts[category] = race.profile.describe(static_cast<Category>(category));
 
-    // Races of one stream come in order, so the dice rarely need seeding again.
-    if (diceDrawn() > race.dice || streamSeed != seed) {
-        seedDice(seed);
-        streamSeed = seed;
-    }
-    skipDice(race.dice - diceDrawn());
-    RolledRace again = race;
-    std::string trace;
-    rollInto(again, trace);
-    if (again.profile == race.profile)
-        kept.trace = std::move(trace);
+    kept.trace = traceOf(race);
     keep(std::move(kept));
     return static_cast<std::int32_t>(session.size());
+}
+
+// Reads a file of races as Vellicor writes them in JSON (the dialog's session files and Save
+// Races, vellicor-cli --format json, this page's downloads) and adds them at the end of the
+// session, the newest `capacity` where it holds more. Returns how many were added, or -1 with the
+// reason in the output buffer. When the file can go on (vellicor_open_continues()), New rolls the
+// race its session would have rolled next; otherwise the page starts a new stream.
+
+EMSCRIPTEN_KEEPALIVE std::int32_t vellicor_open(const char *bytes, std::size_t size)
+{
+    if (bytes == nullptr && size > 0)
+        return -1;
+    RaceFile file = readRaces(std::string_view(bytes == nullptr ? "" : bytes, size));
+    if (!file.error.empty()) {
+        output = file.error;
+        return -1;
+    }
+    const std::size_t first = file.races.size() > capacity ? file.races.size() - capacity : 0;
+    for (std::size_t index = first; index < file.races.size(); ++index) {
+        SessionRace opened;
+        opened.trace = traceOf(file.races[index]);
+        opened.race = std::move(file.races[index]);
+        keep(std::move(opened));
+    }
+    const RolledRace &last = session.back().race;
+    openedContinues = file.canContinue();
+    if (openedContinues) {
+        seedDice(last.seed);
+        skipDice(file.diceAfterLast);
+        streamSeed = last.seed;
+        nextNumber = last.number == std::numeric_limits<std::int32_t>::max() ? 1 : last.number + 1;
+    }
+    output.clear();
+    return static_cast<std::int32_t>(file.races.size() - first);
+}
+
+EMSCRIPTEN_KEEPALIVE bool vellicor_open_continues()
+{
+    return openedContinues;
 }
 
 // Starts writing every race of the session in `format`, as vellicor-cli writes a run of them.

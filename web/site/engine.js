@@ -131,6 +131,20 @@ class Engine {
         }
     }
 
+    // Adds the races of a JSON file of races at the end of the session: { added, continues } or
+    // { error }, one line saying what is wrong with the file.
+    openSession(bytes) {
+        const pointer = this.#wasm._malloc(Math.max(bytes.length, 1));
+        try {
+            this.#wasm.HEAPU8.set(bytes, pointer);
+            const added = this.#wasm._vellicor_open(pointer, bytes.length);
+            if (added < 0) return { error: this.#outputText() };
+            return { added, continues: this.#wasm._vellicor_open_continues() !== 0 };
+        } finally {
+            this.#wasm._free(pointer);
+        }
+    }
+
     // Every race of the session in one format, as chunks of bytes (for a Blob).
     sessionChunks(format) {
         if (!this.#wasm._vellicor_write_session(format)) return [];

@@ -54,7 +54,7 @@ function mirrorOf(index) {
     return {
         number: race.race,
         seed: race.seed,
-        dice: race.dice,
+        dice: race.dice ?? -1, // not known for some races read from older files
         location: race.location.value,
         lightyears: race.lightyears,
         texts,
@@ -96,7 +96,7 @@ function showRace(index) {
     ui.previous.disabled = position <= 0;
     ui.next.disabled = position >= races.length - 1;
     // The address names the race on screen, without adding to the browser's history.
-    history.replaceState(null, '', raceFragment(race));
+    history.replaceState(null, '', race.dice >= 0 ? raceFragment(race) : window.location.pathname);
 }
 
 function rollNewRace() {
@@ -269,6 +269,10 @@ function copyRace(format) {
 }
 
 function copyLink() {
+    if (currentRace().dice < 0) {
+        say('This race was read from a file that does not say where it lies in its dice, so no link can name it.');
+        return;
+    }
     copy(new URL(raceFragment(currentRace()), window.location.href).href, 'the link to the race');
 }
 
@@ -290,21 +294,41 @@ function saveRaces(format) {
     say(`Saved ${races.length} ${races.length === 1 ? 'race' : 'races'} as ${formatNames[format]}.`);
 }
 
+// The largest file the reader takes; anything larger is refused before it is read.
+const largestFile = 64 * 1024 * 1024;
+
 async function openSession(file) {
-    if (!engine.openSession) {
-        say('Opening sessions is not available in this build.');
+    const refuse = (reason) =>
+        showWarning(`${file.name} could not be opened.\n\n${reason}`, element('open'));
+    if (file.size > largestFile) {
+        refuse('The file is larger than 64 MiB.');
         return;
     }
-    const result = engine.openSession(new Uint8Array(await file.arrayBuffer()));
-    if (result.error) {
-        showWarning(`${file.name} could not be opened.\n\n${result.error}`, element('open'));
+    let bytes;
+    try {
+        bytes = new Uint8Array(await file.arrayBuffer());
+    } catch (error) {
+        refuse(`It could not be read: ${error.message}`);
         return;
     }
-    mirrorAdded(result.added);
+    const before = races.length;
+    const opened = engine.openSession(bytes);
+    if (opened.error) {
+        refuse(`${opened.error.charAt(0).toUpperCase()}${opened.error.slice(1)}.`);
+        return;
+    }
+    mirrorAdded(opened.added);
+    if (!opened.continues) engine.start(engine.seedFromClock(Date.now()), 0, 1);
     showRace(races.length - 1);
     if (!ui.diceLog.hidden) showDiceLog();
     scheduleStore();
-    say(result.message ?? `Opened ${file.name}: ${result.added} races.`);
+    const dropped = before + opened.added - races.length;
+    say([
+        `Opened ${file.name}: ${opened.added} ${opened.added === 1 ? 'race' : 'races'}.`,
+        dropped > 0 ? `The oldest ${dropped} of this page's races made room: it keeps 1,000.` : '',
+        opened.continues ? 'New goes on where that session stopped.'
+            : 'Its dice cannot be followed on: New starts new dice.',
+    ].filter(Boolean).join(' '));
 }
 
 // ----- The Dice Log -----
@@ -384,7 +408,8 @@ function wire() {
     document.addEventListener('keydown', onKeyDown);
     // A link to another race typed into the address bar or followed from elsewhere.
     window.addEventListener('hashchange', () => {
-        if (races.length && window.location.hash === raceFragment(currentRace())) return;
+        if (races.length && currentRace().dice >= 0 &&
+            window.location.hash === raceFragment(currentRace())) return;
         openFromAddress();
     });
     // Whatever is not kept yet is kept before the page goes.
