@@ -418,8 +418,8 @@ function wire() {
     });
 }
 
-function openFromAddress() {
-    const link = parseFragment(window.location.hash);
+// Shows the race the address names (read before anything else sets it), if it names one.
+function openFromAddress(link = parseFragment(window.location.hash)) {
     if (link?.race) {
         openRace(link.race);
     } else if (link?.problem) {
@@ -433,8 +433,9 @@ async function start() {
     engine = await loadEngine();
     element('about-build').textContent = `Version ${engine.version()}, in the browser`;
     wire();
+    const link = parseFragment(window.location.hash);
     const restored = restoreSession(loadStoredSession());
-    if (!openFromAddress() && !restored) freshRace();
+    if (!openFromAddress(link) && !restored) freshRace();
     ui.newButton.focus();
     document.documentElement.dataset.ready = 'true';
 }
