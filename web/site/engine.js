@@ -4,7 +4,6 @@
 import createVellicor from './vellicor.js';
 
 export const formats = Object.freeze({ text: 0, markdown: 1, json: 2 });
-export const locationNames = Object.freeze(['inner', 'frontier', 'backnet']);
 export const categoryCount = 10;
 
 export async function loadEngine() {

@@ -1,7 +1,9 @@
 // The address of a race: #seed=S&dice=K&location=inner|frontier|backnet&lightyears=D, all that
 // rolls it again (vellicor-cli --seed S --dice K --location L --lightyears D).
-import { locationNames } from './engine.js';
 import { largestDistance } from './distance.js';
+
+// How links (and vellicor-cli's --location) spell the locations, by value.
+export const locationNames = Object.freeze(['inner', 'frontier', 'backnet']);
 
 const int32Min = -2147483648;
 const int32Max = 2147483647;
