@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <deque>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,8 @@ std::string rollingTrace;
 std::string output;
 // Whether the file opened last goes on from its last race.
 bool openedContinues = false;
+// The seed the dice were last seeded with; none before the first seeding.
+std::optional<std::int32_t> diceSeed;
 // The page has no standard output to trace to: the trace is kept with each race instead.
 [[maybe_unused]] const bool traceSilenced = [] {
     setTraceSink(nullptr);
@@ -114,6 +117,12 @@ bool toDice(double value, std::int64_t &dice)
     return true;
 }
 
+void seedTheDice(std::int32_t seed)
+{
+    seedDice(seed);
+    diceSeed = seed;
+}
+
 void keep(SessionRace race)
 {
     session.push_back(std::move(race));
@@ -140,10 +149,8 @@ std::string traceOf(const RolledRace &race)
     if (race.dice < 0)
         return {};
     // Races of one stream come in order, so the dice rarely need seeding again.
-    if (diceDrawn() > race.dice || streamSeed != race.seed) {
-        seedDice(race.seed);
-        streamSeed = race.seed;
-    }
+    if (diceSeed != race.seed || diceDrawn() > race.dice)
+        seedTheDice(race.seed);
     skipDice(race.dice - diceDrawn());
     RolledRace again = race;
     std::string trace;
@@ -183,7 +190,7 @@ EMSCRIPTEN_KEEPALIVE bool vellicor_start(std::int32_t seed, double dice, std::in
     std::int64_t skipped = 0;
     if (!toDice(dice, skipped) || number < 1)
         return false;
-    seedDice(seed);
+    seedTheDice(seed);
     skipDice(skipped);
     streamSeed = seed;
     nextNumber = number;
@@ -350,7 +357,7 @@ EMSCRIPTEN_KEEPALIVE std::int32_t vellicor_open(const char *bytes, std::size_t s
     const RolledRace &last = session.back().race;
     openedContinues = file.canContinue();
     if (openedContinues) {
-        seedDice(last.seed);
+        seedTheDice(last.seed);
         skipDice(file.diceAfterLast);
         streamSeed = last.seed;
         nextNumber = last.number == std::numeric_limits<std::int32_t>::max() ? 1 : last.number + 1;
@@ -395,7 +402,7 @@ EMSCRIPTEN_KEEPALIVE bool vellicor_write_races(std::int32_t seed, double dice,
     writing.race.location = toLocation(location);
     writing.race.lightyears = lightyears;
     writing.race.profile.randomSeed = seed;
-    seedDice(seed);
+    seedTheDice(seed);
     skipDice(skipped);
     return true;
 }

@@ -125,11 +125,15 @@ function freshRace() {
 }
 
 function showPreviousRace() {
-    if (position > 0) showRace(position - 1);
+    if (position <= 0) return;
+    showRace(position - 1);
+    scheduleStore(); // a reload comes back to this race
 }
 
 function showNextRace() {
-    if (position < races.length - 1) showRace(position + 1);
+    if (position >= races.length - 1) return;
+    showRace(position + 1);
+    scheduleStore();
 }
 
 function keepNote(category) {
@@ -362,6 +366,7 @@ function toggleDiceLog(open) {
 // ----- Keys and wiring -----
 
 function onKeyDown(event) {
+    if (document.querySelector('dialog[open]')) return; // the warning or About box has the keys
     if (event.altKey && !event.ctrlKey && !event.metaKey && !event.shiftKey &&
         (event.key === 'ArrowLeft' || event.key === 'ArrowRight')) {
         event.preventDefault();
@@ -420,8 +425,16 @@ function wire() {
 
 // Shows the race the address names (read before anything else sets it), if it names one.
 function openFromAddress(link = parseFragment(window.location.hash)) {
-    if (link?.race) {
-        openRace(link.race);
+    const named = link?.race;
+    // A race of the session (a reload, or an address it gave out) is shown where it is.
+    const index = named ? races.findIndex((race) => race.seed === named.seed &&
+        race.dice === named.dice && race.location === named.location &&
+        race.lightyears === named.lightyears) : -1;
+    if (index >= 0) {
+        showRace(index);
+        scheduleStore();
+    } else if (named) {
+        openRace(named);
     } else if (link?.problem) {
         say(`${link.problem} Here is a fresh race instead.`);
         freshRace();

@@ -4,7 +4,7 @@ import { writeFile, mkdtemp, rm } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, test } from 'node:test';
-import { Browser, cli, cliArgs, cliRaces, fragment, testTimeout } from './support.mjs';
+import { Browser, cli, cliArgs, cliRaces, cliTrace, fragment, testTimeout } from './support.mjs';
 
 const browser = new Browser();
 before(() => browser.start());
@@ -55,6 +55,10 @@ test('a reload finds the session, its notes and the race on screen, and New goes
     await page.page.keyboard.press('ArrowLeft');
     await page.page.keyboard.up('Alt');
     const races = cliRaces({ ...link, count: 4 });
+    // A reload with the address of a race of the session shows it, and adds nothing.
+    await page.reload();
+    assert.deepEqual(await page.texts(), textsOf(races[1]));
+    assert.ok(!(await page.page.$eval('#next', (button) => button.disabled)));
     // Opened again without a link: the session as it was.
     await page.page.evaluate(() => history.replaceState(null, '', window.location.pathname));
     await page.page.evaluate(() => new Promise((resolve) => setTimeout(resolve, 600)));
@@ -69,6 +73,20 @@ test('a reload finds the session, its notes and the race on screen, and New goes
     const expected = cli(cliArgs({ ...link, count: 4, format: 'text' })).toString()
         .replace(`Problems:            ${textsOf(races[2])[9]}`, `Problems:            Note: ${textsOf(races[2])[9]}`);
     assert.equal(bytes.toString('utf8'), expected);
+    await page.close();
+});
+
+test('after a reload the Dice Log still holds every race\'s trace, for seed 0 too', { timeout: testTimeout }, async () => {
+    const link = { seed: 0, location: 2, lightyears: 3 };
+    const page = await browser.open(fragment(link));
+    await page.click('#new');
+    await page.page.evaluate(() => history.replaceState(null, '', window.location.pathname));
+    await page.page.evaluate(() => new Promise((resolve) => setTimeout(resolve, 600)));
+    await page.reload();
+    await page.click('#dice-log-toggle');
+    const log = await page.page.$eval('#dice-log-text', (pre) => pre.textContent);
+    const traced = log.split('\n\n').map((entry) => entry.split('\n').slice(1).join('\n') + '\n').join('');
+    assert.equal(traced, cliTrace(cliArgs({ ...link, count: 2, format: 'text' })));
     await page.close();
 });
 
