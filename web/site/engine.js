@@ -5,6 +5,8 @@ import createVellicor from './vellicor.js';
 
 export const formats = Object.freeze({ text: 0, markdown: 1, json: 2 });
 export const categoryCount = 10;
+// The size of the pieces long outputs are gathered in.
+const pieceSize = 8 * 1024 * 1024;
 
 export async function loadEngine() {
     return new Engine(await createVellicor());
@@ -41,11 +43,24 @@ class Engine {
         }
     }
 
-    // Copies of every chunk until the writing that was started is done.
+    // Every chunk until the writing that was started is done, gathered in a few large pieces:
+    // one Blob part per 64 KiB chunk would cost the browser more than the races themselves.
     #chunks() {
-        const chunks = [];
-        while (this.#wasm._vellicor_next_chunk() > 0) chunks.push(this.#outputBytes().slice());
-        return chunks;
+        const pieces = [];
+        let piece = new Uint8Array(pieceSize);
+        let filled = 0;
+        while (this.#wasm._vellicor_next_chunk() > 0) {
+            const chunk = this.#outputBytes();
+            if (filled + chunk.length > piece.length) {
+                pieces.push(piece.subarray(0, filled));
+                piece = new Uint8Array(Math.max(pieceSize, chunk.length));
+                filled = 0;
+            }
+            piece.set(chunk, filled);
+            filled += chunk.length;
+        }
+        if (filled > 0) pieces.push(piece.subarray(0, filled));
+        return pieces;
     }
 
     version() {
@@ -144,13 +159,13 @@ class Engine {
         }
     }
 
-    // Every race of the session in one format, as chunks of bytes (for a Blob).
+    // Every race of the session in one format, as pieces of bytes to make one Blob of.
     sessionChunks(format) {
         if (!this.#wasm._vellicor_write_session(format)) return [];
         return this.#chunks();
     }
 
-    // `count` races rolled straight into one format, exactly as vellicor-cli writes them.
+    // `count` races rolled straight into one format, exactly as vellicor-cli writes them, as pieces of bytes.
     racesChunks({ seed, dice = 0, location, lightyears, count, format }) {
         const stream = this.stream();
         try {
