@@ -73,25 +73,29 @@ test('Tab goes New, the ten boxes, the location, the distance, then the commands
     await page.close();
 });
 
-test('notes typed into a box stay with their race and are in what is copied and saved', { timeout: testTimeout }, async () => {
+test('notes typed into every box stay with their race and are in what is copied and saved', { timeout: testTimeout }, async () => {
     const page = await browser.open(fragment(link));
-    await page.page.focus('#box-3');
-    await page.page.keyboard.press('End');
-    await page.page.type('#box-3', ' (met at Tycho)');
+    for (let category = 0; category < 10; ++category) {
+        await page.page.focus(`#box-${category}`);
+        await page.page.$eval(`#box-${category}`, (box) => box.setSelectionRange(0, 0));
+        await page.page.keyboard.type(`(note ${category}) `);
+    }
     await page.click('#new');
     await page.page.keyboard.down('Alt');
     await page.page.keyboard.press('ArrowLeft');
     await page.page.keyboard.up('Alt');
     const races = cliRaces({ ...link, count: 2 });
-    const noted = `${textsOf(races[0])[3]} (met at Tycho)`;
-    assert.equal((await page.texts())[3], noted);
+    const noted = textsOf(races[0]).map((text, category) => `(note ${category}) ${text}`);
+    assert.deepEqual(await page.texts(), noted);
     const { bytes } = await page.downloaded('#save-json');
     const saved = JSON.parse(bytes.toString('utf8'));
-    assert.equal(saved[0].categories[3].text, noted);
-    assert.equal(saved[1].categories[3].text, textsOf(races[1])[3]);
-    const expected = cli(cliArgs({ ...link, count: 2, format: 'json' })).toString()
-        .replace(JSON.stringify(textsOf(races[0])[3]), JSON.stringify(noted));
+    assert.deepEqual(saved[0].categories.map((category) => category.text), noted);
+    assert.deepEqual(saved[1].categories.map((category) => category.text), textsOf(races[1]));
+    let expected = cli(cliArgs({ ...link, count: 2, format: 'json' })).toString();
+    for (const [category, text] of textsOf(races[0]).entries())
+        expected = expected.replace(JSON.stringify(text), JSON.stringify(noted[category]));
     assert.equal(bytes.toString('utf8'), expected);
-    assert.match(await page.copied('#copy-text'), /\(met at Tycho\)/);
+    const copied = await page.copied('#copy-text');
+    for (let category = 0; category < 10; ++category) assert.match(copied, new RegExp(`\\(note ${category}\\)`));
     await page.close();
 });
