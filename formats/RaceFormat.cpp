@@ -23,9 +23,9 @@ constexpr std::array<std::int32_t ScienceLevel::*, 3> ratings{
     &ScienceLevel::diffLevel, &ScienceLevel::rankBonus, &ScienceLevel::miscMod};
 
 constexpr std::size_t longestLabel =
-    std::ranges::max(categoryLabels, {}, [](std::string_view label) {
-        return label.size();
-    }).size();
+    std::max_element(categoryLabels.begin(), categoryLabels.end(),
+                     [](std::string_view a, std::string_view b) { return a.size() < b.size(); })
+        ->size();
 // Text output: two spaces, the label and its colon padded to a common width, one space.
 constexpr std::size_t textColumn = 2 + longestLabel + 1 + 1;
 
@@ -102,8 +102,8 @@ constexpr std::array<bool, 256> markdownSpecial = [] {
 void appendMarkdownEscaped(std::string &buffer, std::string_view text)
 {
     const auto isSpecial = [](char c) { return markdownSpecial[static_cast<unsigned char>(c)]; };
-    for (auto next = std::ranges::find_if(text, isSpecial); next != text.end();
-         next = std::ranges::find_if(text, isSpecial)) {
+    for (auto next = std::find_if(text.begin(), text.end(), isSpecial); next != text.end();
+         next = std::find_if(text.begin(), text.end(), isSpecial)) {
         const auto at = static_cast<std::size_t>(next - text.begin());
         buffer += text.substr(0, at);
         buffer += '\\';

@@ -21,7 +21,7 @@ constexpr std::int32_t resultBand(std::int32_t total)
 }
 
 // A mistyped edge breaks the build instead of a player's roll.
-static_assert(std::ranges::is_sorted(bandUpperEdges));
+static_assert(std::is_sorted(bandUpperEdges.begin(), bandUpperEdges.end()));
 static_assert(resultBand(0) == 0 && resultBand(1) == 1 && resultBand(30) == 1);
 static_assert(resultBand(31) == 2 && resultBand(110) == 8 && resultBand(111) == 9);
 

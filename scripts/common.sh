@@ -41,3 +41,30 @@ test_packages=(libgtest-dev libgmock-dev libbenchmark-dev "${cli_packages[@]}"
     desktop-file-utils appstream groff-base cmark)
 
 jobs=$(nproc 2>/dev/null || echo 2)
+
+# What the browser edition needs: Debian's emscripten, the JSON library it compiles in, a browser
+# for its tests and Node.js to run them. npm comes with some Node.js packages and conflicts with
+# them; Debian's npm is installed only where there is none.
+web_packages=(emscripten nlohmann-json3-dev chromium nodejs)
+
+# Installs the page's tools and the npm packages of its tests, as web/package-lock.json pins them.
+ensure_web_tools() {
+    ensure_packages "${build_packages[@]}" "${web_packages[@]}"
+    command -v npm >/dev/null || ensure_packages npm
+    # npm ci starts from nothing each time; a copy of the lock file says what is installed.
+    if ! cmp -s web/package-lock.json web/node_modules/.vellicor-package-lock.json; then
+        (cd web && npm ci --no-audit --no-fund --loglevel=error)
+        cp web/package-lock.json web/node_modules/.vellicor-package-lock.json
+    fi
+}
+
+# Builds the page into build-web/site/ from nothing but what it needs. Extra CMake arguments may
+# be given in VELLICOR_CMAKE_ARGS.
+build_site() {
+    local extra_args
+    read -r -a extra_args <<<"${VELLICOR_CMAKE_ARGS:-}"
+    emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DVELLICOR_LIBRARIES_ONLY=ON \
+        "${extra_args[@]}" >/dev/null
+    rm -rf build-web/site
+    cmake --build build-web --parallel "$jobs"
+}

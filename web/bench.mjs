@@ -1,0 +1,117 @@
+// Timings of the browser edition, printed, never judged (a timing is not a pass or a fail):
+// - the first race on screen after navigation in headless Chromium, median of 10 cold loads;
+// - 100,000 races to JSON in the WebAssembly module (the bytes copied out of its memory into
+//   JavaScript) against vellicor-cli writing to /dev/null, medians of 5 each, side by side in
+//   this one run, the two outputs compared byte for byte; and the same into a Blob;
+// - the whole site's size, each file gzipped.
+// Usage: node web/bench.mjs  (after scripts/web; VELLICOR_CLI names a Release vellicor-cli)
+import { execFileSync, spawnSync } from 'node:child_process';
+import { createHash } from 'node:crypto';
+import { closeSync, openSync, readdirSync, readFileSync } from 'node:fs';
+import { join } from 'node:path';
+import { gzipSync } from 'node:zlib';
+import puppeteer from 'puppeteer-core';
+import { serveSite } from './serve.mjs';
+
+const repository = new URL('..', import.meta.url).pathname;
+const site = process.env.VELLICOR_SITE ?? join(repository, 'build-web/site');
+const cliPath = process.env.VELLICOR_CLI ?? join(repository, 'build-cli/cli/vellicor-cli');
+const chromium = process.env.CHROMIUM ??
+    execFileSync('sh', ['-c', 'command -v chromium'], { encoding: 'utf8' }).trim();
+const raceCount = 100_000;
+
+const median = (values) => {
+    const sorted = [...values].sort((a, b) => a - b);
+    const middle = Math.floor(sorted.length / 2);
+    return sorted.length % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
+};
+const sha256 = (bytes) => createHash('sha256').update(bytes).digest('hex');
+
+const server = await serveSite(site);
+const url = `http://127.0.0.1:${server.address().port}/`;
+const browser = await puppeteer.launch({ executablePath: chromium, headless: true,
+    args: ['--no-sandbox', '--disable-gpu', '--no-first-run'] });
+
+try {
+    // First race on screen: a fresh profile each time, so nothing comes from a cache.
+    const firstRace = [];
+    for (let load = 0; load < 11; ++load) {
+        const context = await browser.createBrowserContext();
+        const page = await context.newPage();
+        await page.goto(url);
+        await page.waitForSelector('html[data-ready="true"]');
+        const at = await page.evaluate(() =>
+            performance.getEntriesByName('vellicor-first-race')[0].startTime);
+        if (load > 0) firstRace.push(at); // the first load also warms the server's disk cache
+        await context.close();
+    }
+
+    // 100,000 races as JSON in the page's module, as chunks of bytes, as Save Races makes them.
+    const context = await browser.createBrowserContext();
+    const page = await context.newPage();
+    await page.goto(url);
+    await page.waitForSelector('html[data-ready="true"]');
+    const wasm = await page.evaluate(async (count) => {
+        const { loadEngine, formats } = await import('./engine.js');
+        const engine = await loadEngine();
+        const times = [];
+        const blobTimes = [];
+        let blob;
+        for (let run = 0; run < 6; ++run) {
+            const start = performance.now();
+            const pieces = engine.racesChunks({ seed: 1700000000, location: 2, lightyears: 120,
+                count, format: formats.json });
+            times.push(performance.now() - start);
+            // The browser's own copy into its blob storage, as a download makes it.
+            blob = new Blob(pieces, { type: 'application/json' });
+            blobTimes.push(performance.now() - start);
+        }
+        const digest = await crypto.subtle.digest('SHA-256', await blob.arrayBuffer());
+        return {
+            times: times.slice(1),
+            blobTimes: blobTimes.slice(1),
+            size: blob.size,
+            sha256: Array.from(new Uint8Array(digest), (b) => b.toString(16).padStart(2, '0')).join(''),
+        };
+    }, raceCount);
+    await context.close();
+
+    const args = ['--seed', '1700000000', '--location', 'backnet', '--lightyears', '120',
+        '--count', String(raceCount), '--format', 'json'];
+    // The tool as the README times it: the whole process, writing to /dev/null.
+    const native = [];
+    const nowhere = openSync('/dev/null', 'w');
+    for (let run = 0; run < 6; ++run) {
+        const start = performance.now();
+        const result = spawnSync(cliPath, args, { stdio: ['ignore', nowhere, 'pipe'] });
+        const elapsed = performance.now() - start;
+        if (result.status !== 0) throw new Error(`vellicor-cli failed: ${result.stderr}`);
+        if (run > 0) native.push(elapsed);
+    }
+    closeSync(nowhere);
+    const nativeOutput = spawnSync(cliPath, args, { maxBuffer: 1024 * 1024 * 1024 }).stdout;
+
+    // Everything a static host serves, each file gzipped as a server would send it.
+    let plain = 0;
+    let gzipped = 0;
+    for (const name of readdirSync(site)) {
+        const bytes = readFileSync(join(site, name));
+        plain += bytes.length;
+        gzipped += gzipSync(bytes, { level: 9 }).length;
+    }
+
+    const wasmMedian = median(wasm.times);
+    const nativeMedian = median(native);
+    console.log(`First race on screen after navigation (median of 10): ${median(firstRace).toFixed(0)} ms` +
+        ` (${firstRace.map((t) => t.toFixed(0)).join(', ')})`);
+    console.log(`${raceCount} races to JSON: WebAssembly ${wasmMedian.toFixed(0)} ms, ` +
+        `vellicor-cli ${nativeMedian.toFixed(0)} ms (the whole process, to /dev/null), ` +
+        `ratio ${(wasmMedian / nativeMedian).toFixed(2)} (medians of 5)`);
+    console.log(`The same into a Blob, as a download: ${median(wasm.blobTimes).toFixed(0)} ms`);
+    console.log(`Same bytes as vellicor-cli: ${wasm.sha256 === sha256(nativeOutput) ? 'yes' : 'NO'}` +
+        ` (${wasm.size} bytes)`);
+    console.log(`Site: ${(plain / 1024).toFixed(1)} KiB, ${(gzipped / 1024).toFixed(1)} KiB gzipped`);
+} finally {
+    await browser.close();
+    server.close();
+}

@@ -1,0 +1,161 @@
+// Links, the session kept across reloads, and session files opened from disk.
+import assert from 'node:assert/strict';
+import { writeFile, mkdtemp, rm } from 'node:fs/promises';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { after, before, test } from 'node:test';
+import { Browser, cli, cliArgs, cliRaces, cliTrace, fragment, testTimeout } from './support.mjs';
+
+const browser = new Browser();
+before(() => browser.start());
+after(() => browser.stop());
+
+const textsOf = (race) => race.categories.map((category) => category.text);
+
+const badFragments = [
+    ['#seed=12&location=inner&lightyears=5', 'The link names no dice.'],
+    ['#seed=x&dice=0&location=inner&lightyears=5', 'The link\'s seed is not valid.'],
+    ['#seed=2147483648&dice=0&location=inner&lightyears=5', 'The link\'s seed is not valid.'],
+    ['#seed=1&dice=-1&location=inner&lightyears=5', 'The link\'s dice is not valid.'],
+    ['#seed=1&dice=0&location=mars&lightyears=5', 'The link\'s location is not valid.'],
+    ['#seed=1&dice=0&location=inner&lightyears=-5', 'The link\'s lightyears is not valid.'],
+    ['#seed=1&dice=0&location=inner', 'The link names no lightyears.'],
+];
+
+for (const [hash, problem] of badFragments) {
+    test(`a bad link says so and rolls a fresh race: ${hash}`, { timeout: testTimeout }, async () => {
+        const page = await browser.open(hash);
+        assert.equal(await page.status(), `${problem} Here is a fresh race instead.`);
+        const address = new URLSearchParams((await page.hash()).slice(1));
+        const [fresh] = cliRaces({ seed: Number(address.get('seed')), location: 0, lightyears: 0 });
+        assert.deepEqual(await page.texts(), textsOf(fresh));
+        await page.close();
+    });
+}
+
+test('a link typed into the address bar of an open page shows its race', { timeout: testTimeout }, async () => {
+    const page = await browser.open(fragment({ seed: 10, location: 0, lightyears: 0 }));
+    const link = { seed: 11, dice: 40, location: 2, lightyears: 9 };
+    await page.page.evaluate((hash) => { window.location.hash = hash; }, fragment(link));
+    await page.page.waitForFunction((hash) => window.location.hash === hash, {}, fragment(link));
+    await page.page.waitForFunction(() => !document.getElementById('previous').disabled);
+    assert.deepEqual(await page.texts(), textsOf(cliRaces(link)[0]));
+    await page.close();
+});
+
+test('a reload finds the session, its notes and the race on screen, and New goes on', { timeout: testTimeout }, async () => {
+    const link = { seed: 31337, location: 1, lightyears: 45 };
+    const page = await browser.open(fragment(link));
+    await page.click('#new');
+    await page.click('#new');
+    await page.page.focus('#box-9');
+    await page.page.$eval('#box-9', (box) => box.setSelectionRange(0, 0));
+    await page.page.keyboard.type('Note: ');
+    await page.page.keyboard.down('Alt');
+    await page.page.keyboard.press('ArrowLeft');
+    await page.page.keyboard.up('Alt');
+    const races = cliRaces({ ...link, count: 4 });
+    // A reload with the address of a race of the session shows it, and adds nothing.
+    await page.reload();
+    assert.deepEqual(await page.texts(), textsOf(races[1]));
+    assert.ok(!(await page.page.$eval('#next', (button) => button.disabled)));
+    // Opened again without a link: the session as it was.
+    await page.page.evaluate(() => history.replaceState(null, '', window.location.pathname));
+    await page.page.evaluate(() => new Promise((resolve) => setTimeout(resolve, 600)));
+    await page.reload();
+    assert.deepEqual(await page.texts(), textsOf(races[1]));
+    assert.equal(await page.hash(), fragment({ ...link, dice: races[1].dice }));
+    await page.click('#next');
+    assert.equal((await page.texts())[9], `Note: ${textsOf(races[2])[9]}`);
+    await page.click('#new');
+    assert.deepEqual(await page.texts(), textsOf(races[3]));
+    const { bytes } = await page.downloaded('#save-text');
+    const expected = cli(cliArgs({ ...link, count: 4, format: 'text' })).toString()
+        .replace(`Problems:            ${textsOf(races[2])[9]}`, `Problems:            Note: ${textsOf(races[2])[9]}`);
+    assert.equal(bytes.toString('utf8'), expected);
+    await page.close();
+});
+
+test('after a reload the Dice Log still holds every race\'s trace, for seed 0 too', { timeout: testTimeout }, async () => {
+    const link = { seed: 0, location: 2, lightyears: 3 };
+    const page = await browser.open(fragment(link));
+    await page.click('#new');
+    await page.page.evaluate(() => history.replaceState(null, '', window.location.pathname));
+    await page.page.evaluate(() => new Promise((resolve) => setTimeout(resolve, 600)));
+    await page.reload();
+    await page.click('#dice-log-toggle');
+    const log = await page.page.$eval('#dice-log-text', (pre) => pre.textContent);
+    const traced = log.split('\n\n').map((entry) => entry.split('\n').slice(1).join('\n') + '\n').join('');
+    assert.equal(traced, cliTrace(cliArgs({ ...link, count: 2, format: 'text' })));
+    await page.close();
+});
+
+test('storage that refuses is reported once, and rolling goes on', { timeout: testTimeout }, async () => {
+    const page = await browser.open(fragment({ seed: 8, location: 0, lightyears: 0 }), {
+        setUp: (tab) => tab.evaluateOnNewDocument(() => {
+            Storage.prototype.setItem = () => {
+                throw new DOMException('full', 'QuotaExceededError');
+            };
+        }),
+    });
+    await page.click('#new');
+    await page.page.waitForFunction(() => document.getElementById('status').textContent !== '');
+    const message = await page.status();
+    assert.match(message, /does not keep the session/);
+    await page.page.evaluate(() => { document.getElementById('status').textContent = ''; });
+    await page.click('#new');
+    await page.page.evaluate(() => new Promise((resolve) => setTimeout(resolve, 600)));
+    assert.equal(await page.status(), '');
+    assert.deepEqual(await page.texts(), textsOf(cliRaces({ seed: 8, location: 0, lightyears: 0, count: 3 })[2]));
+    await page.close();
+});
+
+test('a session file opens, with its notes, and New goes on where it stopped', { timeout: testTimeout }, async (t) => {
+    const folder = await mkdtemp(join(tmpdir(), 'vellicor-open-'));
+    t.after(() => rm(folder, { recursive: true, force: true }));
+    // A session file as the dialog keeps it: vellicor-cli's JSON with a note typed in.
+    const link = { seed: 1796823905, location: 2, lightyears: 120 };
+    const races = cliRaces({ ...link, count: 3 });
+    const session = cli(cliArgs({ ...link, count: 2, format: 'json' })).toString()
+        .replace(JSON.stringify(textsOf(races[1])[0]), JSON.stringify('A note\r\non two lines'));
+    const file = join(folder, '2026-12-09T20-15-02-1796823905.json');
+    await writeFile(file, session);
+
+    const page = await browser.open(fragment({ seed: 5, location: 0, lightyears: 0 }));
+    const [chooser] = await Promise.all([page.page.waitForFileChooser(), page.click('#open')]);
+    await chooser.accept([file]);
+    await page.page.waitForFunction(() => /^Opened /.test(document.getElementById('status').textContent));
+    assert.deepEqual(await page.texts(), ['A note\r\non two lines', ...textsOf(races[1]).slice(1)]);
+    assert.equal(await page.location(), 2);
+    assert.equal(await page.distance(), '120');
+    await page.click('#new');
+    assert.deepEqual(await page.texts(), textsOf(races[2]));
+    assert.match(await page.copied('#copy-text'), /^Race 3: Backnet, 120 light years from Sol, seed 1796823905/);
+    // The page's own race comes first, then the file's races and the one rolled after them.
+    const { bytes } = await page.downloaded('#save-json');
+    const saved = JSON.parse(bytes.toString('utf8'));
+    assert.deepEqual(saved.map((race) => [race.race, race.seed]), [[1, 5], [1, link.seed], [2, link.seed], [3, link.seed]]);
+    await page.close();
+});
+
+test('a file that is not a session is refused with its reason, and the session stays', { timeout: testTimeout }, async (t) => {
+    const folder = await mkdtemp(join(tmpdir(), 'vellicor-open-'));
+    t.after(() => rm(folder, { recursive: true, force: true }));
+    const page = await browser.open(fragment({ seed: 5, location: 0, lightyears: 0 }));
+    const before = await page.texts();
+    for (const [name, content] of [['notes.json', 'Race 1: Inner Province'], ['empty.json', ''],
+        ['truncated.json', '[\n{"race":1,'], ['other.json', '{"races": []}']]) {
+        const file = join(folder, name);
+        await writeFile(file, content);
+        const [chooser] = await Promise.all([page.page.waitForFileChooser(), page.click('#open')]);
+        await chooser.accept([file]);
+        await page.page.waitForSelector('#warning[open]');
+        assert.match(await page.page.$eval('#warning-text', (p) => p.textContent),
+            new RegExp(`^${name} could not be opened\\.\\n\\n.+`));
+        await page.page.keyboard.press('Escape');
+        await page.page.waitForSelector('#warning:not([open])');
+        assert.deepEqual(await page.texts(), before);
+    }
+    assert.ok(await page.page.$eval('#next', (button) => button.disabled));
+    await page.close();
+});
