@@ -20,6 +20,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cstring>
 #include <ctime>
 #include <utility>
 
@@ -54,8 +55,11 @@ vellicor::RaceFile readSessionFile(const QString &path)
     } else if (!input.open(QIODevice::ReadOnly)) {
         file.error = input.errorString().toStdString();
     } else {
-        // Read no more than the limit and one byte, whatever the file grew to meanwhile.
-        const QByteArray bytes = input.read(static_cast<qint64>(vellicor::largestRaceFile) + 1);
+        // No more than the limit and one byte is read, whatever the file grew to meanwhile.
+        const auto limit = static_cast<qint64>(vellicor::largestRaceFile) + 1;
+        QByteArray bytes = input.read(std::min(info.size() + 1, limit));
+        if (bytes.size() > info.size())
+            bytes += input.read(limit - bytes.size());
         if (input.error() != QFileDevice::NoError)
             file.error = input.errorString().toStdString();
         else
@@ -75,15 +79,19 @@ qint64 countRaceLines(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return -1;
     qint64 races = 0;
-    char previous = '\n';
+    bool lineStarts = false; // the last piece ended a line
     constexpr qint64 piece = 1 << 20;
     QByteArray chunk;
     while (!(chunk = file.read(piece)).isEmpty()) {
-        for (const char c : std::as_const(chunk)) {
-            if (c == '{' && previous == '\n')
+        const char *next = chunk.constData();
+        const char *end = next + chunk.size();
+        if (lineStarts && *next == '{')
+            ++races;
+        while ((next = static_cast<const char *>(std::memchr(next, '\n', end - next)))) {
+            if (++next < end && *next == '{')
                 ++races;
-            previous = c;
         }
+        lineStarts = chunk.back() == '\n';
     }
     return races;
 }
@@ -152,7 +160,9 @@ void MainDialog::fillRecentSessions()
     if (recent.isEmpty())
         recentMenu->addAction(tr("No other sessions kept yet"))->setEnabled(false);
     for (const RecentSession &each : recent) {
-        QAction *entry = recentMenu->addAction(each.label);
+        // A name of the user's own may hold '&', which a menu would take for an access key.
+        QAction *entry = recentMenu->addAction(
+            QString(each.label).replace(QLatin1Char('&'), QLatin1String("&&")));
         entry->setData(each.path);
         connect(entry, &QAction::triggered, this, [this, path = each.path] { openSession(path); });
     }

@@ -220,9 +220,13 @@ TEST(RaceReader, RefusesEachKindOfBadFileWithOneLineSayingWhy)
          "race 1, Basic Type: \"text\" is not a text"},
         {"invalid UTF-8", replaced(good, "\"text\":\"", "\"text\":\"\xff"),
          "syntax error while parsing value - invalid string: ill-formed UTF-8 byte"},
-        {"nested too deeply", "[{\"a\":[[[[[[1]]]]]]}]", "race 1 is nested too deeply"},
+        // A race nests six deep: the list, a race, its categories, a category, its fields, a field.
+        {"nested seven deep", "[{\"a\":[[[[[1]]]]]}]", "race 1 is nested too deeply"},
+        {"nested six deep", "[{\"a\":[[[[1]]]]}]", "race 1: \"race\" is missing"},
         {"too many entries", "[{\"a\":[" + ones(2001) + "]}]",
          "race 1 holds more entries than a race has"},
+        {"as many entries as a race may have", "[{\"a\":[" + ones(2000) + "]}]",
+         "race 1: \"race\" is missing"},
     };
     for (const auto &c : cases) {
         const RaceFile file = readRaces(c.bytes);
