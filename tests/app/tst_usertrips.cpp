@@ -182,6 +182,7 @@ private slots:
     void typedNameGetsTheChosenFormatsExtension();
     void commandLine_data();
     void commandLine();
+    void helpIntoAFullDeviceFails();
     void qtsOwnOptionsStillWork();
     void signalArrivesRightAfterANote_data();
     void signalArrivesRightAfterANote();
@@ -552,6 +553,20 @@ void tst_UserTrips::commandLine()
     QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()),
              err.isEmpty() ? err : err + QLatin1Char('\n'));
     QVERIFY(sessionFiles(dataHome.path()).isEmpty()); // no dialog, no session
+}
+
+// `vellicor --version > /dev/full`: what was asked for could not be written, and that is said.
+void tst_UserTrips::helpIntoAFullDeviceFails()
+{
+    for (const char *request : {"--version", "--help"}) {
+        QProcess program;
+        program.setStandardOutputFile(QStringLiteral("/dev/full"));
+        program.start(QStringLiteral(VELLICOR_EXECUTABLE), {QString::fromLatin1(request)});
+        QVERIFY2(program.waitForFinished(20000), request);
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 1);
+        QVERIFY2(program.readAllStandardError().startsWith("vellicor: could not write"), request);
+    }
 }
 
 // -platform and -style are Qt's, taken before the program looks: the dialog opens with them,
