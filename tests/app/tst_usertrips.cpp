@@ -85,10 +85,14 @@ QString topLine(const QPlainTextEdit &text)
     return text.cursorForPosition(QPoint(0, 0)).block().text();
 }
 
+// Marked across the whole width of the log, as a selection of whole lines is.
 QString markedLines(const QPlainTextEdit &text)
 {
     const QList<QTextEdit::ExtraSelection> marks = text.extraSelections();
-    return marks.size() == 1 ? marks.constFirst().cursor.selectedText() : QString();
+    if (marks.size() != 1 ||
+        !marks.constFirst().format.boolProperty(QTextFormat::FullWidthSelection))
+        return QString();
+    return marks.constFirst().cursor.selectedText();
 }
 
 QString heading(const MainDialog &dialog, std::size_t index)
@@ -334,6 +338,9 @@ void tst_UserTrips::diceLogShowsTheRaceOnScreen()
 
     QTest::keyClick(log, Qt::Key_Right, Qt::AltModifier);
     QCOMPARE(topLine(*log), heading(dialog, 1));
+    // The caret too, where the arrow keys and screen readers take up the race.
+    QCOMPARE(log->textCursor().block().text(), heading(dialog, 1));
+    QCOMPARE(log->textCursor().positionInBlock(), 0);
 
     pressNew(dialog);
     QVERIFY(markedLines(*log).startsWith(heading(dialog, 3)));
