@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "ToolOutput.h"
 
 #include "app/DiceLog.h"
 #include "app/SessionFiles.h"
@@ -24,30 +25,13 @@
 #include <sstream>
 #include <string>
 
+using apptest::cliOutput;
 using apptest::control;
+using apptest::fileContents;
 using apptest::shownTexts;
 using apptest::whenModal;
 
 namespace {
-
-// What vellicor-cli writes for the same seed and count: the races a session must equal.
-std::string cliOutput(std::int32_t seed, int count, const char *format)
-{
-    const std::string seedText = std::to_string(seed);
-    const std::string countText = std::to_string(count);
-    const char *argv[] = {"vellicor-cli", "--seed", seedText.c_str(), "--count", countText.c_str(),
-                          "--format",     format};
-    std::ostringstream out;
-    std::ostringstream err;
-    vellicor::runCli(7, argv, out, err);
-    return out.str();
-}
-
-QByteArray fileContents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(no file)");
-}
 
 void pressNew(QWidget &dialog)
 {

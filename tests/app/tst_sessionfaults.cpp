@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "ToolOutput.h"
 
 #include "app/DiceLog.h"
 #include "app/SessionFiles.h"
@@ -29,26 +30,10 @@
 #include <sstream>
 #include <string>
 
+using apptest::cliOutput;
+using apptest::fileContents;
+
 namespace {
-
-// What vellicor-cli writes for the same seed, count and format.
-std::string cliOutput(std::int32_t seed, int count, const char *format)
-{
-    const std::string seedText = std::to_string(seed);
-    const std::string countText = std::to_string(count);
-    const char *argv[] = {"vellicor-cli", "--seed", seedText.c_str(), "--count", countText.c_str(),
-                          "--format",     format};
-    std::ostringstream out;
-    std::ostringstream err;
-    vellicor::runCli(7, argv, out, err);
-    return out.str();
-}
-
-QByteArray fileContents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(no file)");
-}
 
 // The session folder emptied, so each test sees only the files it makes.
 QDir emptySessionFolder()
