@@ -8,8 +8,47 @@ export const categoryCount = 10;
 // The size of the pieces long outputs are gathered in.
 const pieceSize = 8 * 1024 * 1024;
 
+// Chunks of bytes gathered in a few large pieces: one Blob part per 64 KiB chunk would cost the
+// browser more than the races themselves.
+class Pieces {
+    #pieces = [];
+    #piece = new Uint8Array(pieceSize);
+    #filled = 0;
+
+    add(chunk) {
+        if (this.#filled + chunk.length > this.#piece.length) {
+            this.#pieces.push(this.#piece.subarray(0, this.#filled));
+            this.#piece = new Uint8Array(Math.max(pieceSize, chunk.length));
+            this.#filled = 0;
+        }
+        this.#piece.set(chunk, this.#filled);
+        this.#filled += chunk.length;
+    }
+
+    done() {
+        if (this.#filled > 0) this.#pieces.push(this.#piece.subarray(0, this.#filled));
+        return this.#pieces;
+    }
+}
+
+// The engine on the module that index.html started compiling, or, where nothing did (a test's
+// own page), on one compiled now.
 export async function loadEngine() {
-    return new Engine(await createVellicor());
+    const compiled = globalThis.vellicorCompiled;
+    if (!compiled) return new Engine(await createVellicor());
+    const module = await compiled;
+    let instantiationFailed;
+    const failure = new Promise((resolve, reject) => {
+        instantiationFailed = reject;
+    });
+    const wasm = createVellicor({
+        instantiateWasm(imports, receiveInstance) {
+            WebAssembly.instantiate(module, imports)
+                .then((instance) => receiveInstance(instance, module), instantiationFailed);
+            return {};
+        },
+    });
+    return new Engine(await Promise.race([wasm, failure]));
 }
 
 class Engine {
@@ -43,24 +82,10 @@ class Engine {
         }
     }
 
-    // Every chunk until the writing that was started is done, gathered in a few large pieces:
-    // one Blob part per 64 KiB chunk would cost the browser more than the races themselves.
-    #chunks() {
-        const pieces = [];
-        let piece = new Uint8Array(pieceSize);
-        let filled = 0;
-        while (this.#wasm._vellicor_next_chunk() > 0) {
-            const chunk = this.#outputBytes();
-            if (filled + chunk.length > piece.length) {
-                pieces.push(piece.subarray(0, filled));
-                piece = new Uint8Array(Math.max(pieceSize, chunk.length));
-                filled = 0;
-            }
-            piece.set(chunk, filled);
-            filled += chunk.length;
-        }
-        if (filled > 0) pieces.push(piece.subarray(0, filled));
-        return pieces;
+    // Hands each chunk of the writing that was started to `use`, as a view into the module's
+    // memory that is valid only until the next chunk.
+    #eachChunk(use) {
+        while (this.#wasm._vellicor_next_chunk() > 0) use(this.#outputBytes());
     }
 
     version() {
@@ -162,18 +187,29 @@ class Engine {
     // Every race of the session in one format, as pieces of bytes to make one Blob of.
     sessionChunks(format) {
         if (!this.#wasm._vellicor_write_session(format)) return [];
-        return this.#chunks();
+        const pieces = new Pieces();
+        this.#eachChunk((chunk) => pieces.add(chunk));
+        return pieces.done();
     }
 
-    // `count` races rolled straight into one format, exactly as vellicor-cli writes them, as pieces of bytes.
-    racesChunks({ seed, dice = 0, location, lightyears, count, format }) {
+    // `count` races rolled straight into one format, exactly as vellicor-cli writes them, each
+    // chunk of bytes handed to `use` as it is written (a view valid only during the call). False
+    // if the request is not one vellicor-cli would take. The session's stream is not moved.
+    writeRaces({ seed, dice = 0, location, lightyears, count, format }, use) {
         const stream = this.stream();
         try {
             if (!this.#wasm._vellicor_write_races(seed, dice, location, lightyears, count, format))
-                return [];
-            return this.#chunks();
+                return false;
+            this.#eachChunk(use);
+            return true;
         } finally {
             this.start(stream.seed, stream.dice, stream.number); // New goes on where it was
         }
+    }
+
+    // The same races as pieces of bytes to make one Blob of.
+    racesChunks(options) {
+        const pieces = new Pieces();
+        return this.writeRaces(options, (chunk) => pieces.add(chunk)) ? pieces.done() : [];
     }
 }

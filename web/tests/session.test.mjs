@@ -159,3 +159,25 @@ test('a file that is not a session is refused with its reason, and the session s
     assert.ok(await page.page.$eval('#next', (button) => button.disabled));
     await page.close();
 });
+
+test('a page whose module cannot be loaded says why instead of hanging', { timeout: testTimeout }, async () => {
+    const context = await browser.browser.createBrowserContext();
+    try {
+        const page = await context.newPage();
+        await page.setRequestInterception(true);
+        page.on('request', (request) => {
+            if (request.url().endsWith('/vellicor.wasm'))
+                request.respond({ status: 404, contentType: 'text/plain', body: 'Not found\n' });
+            else
+                request.continue();
+        });
+        await page.goto(browser.url);
+        await page.waitForFunction(() => document.getElementById('status').textContent !== '',
+            { timeout: 10_000 });
+        assert.equal(await page.$eval('#status', (status) => status.textContent),
+            'Vellicor could not start in this browser: vellicor.wasm: 404 Not Found');
+        assert.equal(await page.evaluate(() => document.documentElement.dataset.ready), undefined);
+    } finally {
+        await context.close();
+    }
+});

@@ -82,7 +82,11 @@ export class Browser {
         // The page writes nothing to the console: not an error, and not a trace line either.
         page.on('console', (message) => errors.push(`console ${message.type()}: ${message.text()}`));
         page.on('pageerror', (error) => errors.push(`page error: ${error.message}`));
-        page.on('requestfailed', (request) => errors.push(`request failed: ${request.url()}`));
+        // A load the page's own reload cut short (an icon, say) is not a failure.
+        page.on('requestfailed', (request) => {
+            if (request.failure()?.errorText !== 'net::ERR_ABORTED')
+                errors.push(`request failed: ${request.url()}`);
+        });
         const downloads = await mkdtemp(join(tmpdir(), 'vellicor-downloads-'));
         const session = await this.browser.target().createCDPSession();
         await session.send('Browser.setDownloadBehavior', {
