@@ -90,6 +90,81 @@ test('after a reload the Dice Log still holds every race\'s trace, for seed 0 to
     await page.close();
 });
 
+test('two tabs keep their own sessions, and a new tab starts from the one kept last', { timeout: testTimeout }, async () => {
+    const first = { seed: 101, location: 0, lightyears: 3 };
+    const second = { seed: 202, location: 2, lightyears: 70 };
+    const firstRaces = cliRaces({ ...first, count: 3 });
+    const secondRaces = cliRaces({ ...second, count: 2 });
+    const settle = (tab) => tab.page.evaluate(() => new Promise((resolve) => setTimeout(resolve, 600)));
+    // Clicks go to the tab in front, as a user's do.
+    const click = async (tab, selector) => {
+        await tab.page.bringToFront();
+        await tab.click(selector);
+    };
+    const showingNoLink = async (tab) => {
+        await tab.page.bringToFront();
+        await tab.page.evaluate(() => history.replaceState(null, '', window.location.pathname));
+        await tab.reload();
+        return tab.texts();
+    };
+
+    const a = await browser.open(fragment(first));
+    await click(a, '#new');
+    await settle(a);
+    // The second tab finds the first one's session and adds its link's race to it.
+    const b = await a.openTab(fragment(second));
+    await click(b, '#new');
+    await settle(b);
+    await click(a, '#new');
+    await settle(a);
+
+    // Each reloaded tab shows its own session, though the other one wrote last.
+    assert.deepEqual(await showingNoLink(b), textsOf(secondRaces[1]));
+    for (let back = 0; back < 3; ++back) await click(b, '#previous');
+    assert.deepEqual(await b.texts(), textsOf(firstRaces[0]));
+    assert.ok(await b.page.$eval('#previous', (button) => button.disabled));
+    assert.deepEqual(await showingNoLink(a), textsOf(firstRaces[2]));
+    await click(a, '#previous');
+    await settle(a);
+    // A third tab opened without a link goes on with the session kept last: the first tab's.
+    const c = await a.openTab();
+    assert.deepEqual(await c.texts(), textsOf(firstRaces[1]));
+    await a.close();
+});
+
+test('when the storage is full, the oldest sessions of other tabs make room', { timeout: testTimeout }, async () => {
+    const page = await browser.open('', {
+        // Other tabs' sessions, and a storage that holds 60,000 characters in all.
+        setUp: (tab) => tab.evaluateOnNewDocument(() => {
+            if (!localStorage.getItem('vellicor.sessions')) {
+                const filler = JSON.stringify({ version: 1, races: [], pad: 'x'.repeat(19_000) });
+                for (const name of ['old', 'middle', 'new']) localStorage.setItem(`vellicor.session.${name}`, filler);
+                localStorage.setItem('vellicor.sessions', JSON.stringify({
+                    'vellicor.session.old': 1, 'vellicor.session.middle': 2, 'vellicor.session.new': 3 }));
+            }
+            const setItem = Storage.prototype.setItem;
+            Storage.prototype.setItem = function (key, value) {
+                let used = 0;
+                for (let i = 0; i < this.length; ++i) {
+                    const name = this.key(i);
+                    if (name !== key) used += name.length + this.getItem(name).length;
+                }
+                if (this === window.localStorage && used + key.length + value.length > 60_000)
+                    throw new DOMException('full', 'QuotaExceededError');
+                setItem.call(this, key, value);
+            };
+        }),
+    });
+    // The filler sessions hold no race, so the page rolls a fresh one; 30 more need the room.
+    for (let race = 0; race < 30; ++race) await page.click('#new');
+    await page.page.evaluate(() => new Promise((resolve) => setTimeout(resolve, 600)));
+    assert.equal(await page.status(), '');
+    const kept = await page.page.evaluate(() => Object.keys(localStorage).sort());
+    assert.ok(!kept.includes('vellicor.session.old'), kept.join(', '));
+    assert.ok(kept.includes('vellicor.session.new'), kept.join(', '));
+    await page.close();
+});
+
 test('storage that refuses is reported once, and rolling goes on', { timeout: testTimeout }, async () => {
     const page = await browser.open(fragment({ seed: 8, location: 0, lightyears: 0 }), {
         setUp: (tab) => tab.evaluateOnNewDocument(() => {

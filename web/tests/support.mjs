@@ -54,6 +54,18 @@ export function fragment({ seed, dice = 0, location, lightyears }) {
 }
 
 // One browser and one server for a test file: `start()` in before(), `stop()` in after().
+// Keeps what `page` logs and what fails in it in `errors`. The page writes nothing to the
+// console: not an error, and not a trace line either.
+function watchForErrors(page, errors) {
+    page.on('console', (message) => errors.push(`console ${message.type()}: ${message.text()}`));
+    page.on('pageerror', (error) => errors.push(`page error: ${error.message}`));
+    // A load the page's own reload cut short (an icon, say) is not a failure.
+    page.on('requestfailed', (request) => {
+        if (request.failure()?.errorText !== 'net::ERR_ABORTED')
+            errors.push(`request failed: ${request.url()}`);
+    });
+}
+
 export class Browser {
     async start() {
         this.server = await serveSite(siteFolder);
@@ -79,14 +91,7 @@ export class Browser {
             ['clipboard-read', 'clipboard-write', 'clipboard-sanitized-write']);
         const page = await context.newPage();
         const errors = [];
-        // The page writes nothing to the console: not an error, and not a trace line either.
-        page.on('console', (message) => errors.push(`console ${message.type()}: ${message.text()}`));
-        page.on('pageerror', (error) => errors.push(`page error: ${error.message}`));
-        // A load the page's own reload cut short (an icon, say) is not a failure.
-        page.on('requestfailed', (request) => {
-            if (request.failure()?.errorText !== 'net::ERR_ABORTED')
-                errors.push(`request failed: ${request.url()}`);
-        });
+        watchForErrors(page, errors);
         const downloads = await mkdtemp(join(tmpdir(), 'vellicor-downloads-'));
         const session = await this.browser.target().createCDPSession();
         await session.send('Browser.setDownloadBehavior', {
@@ -102,6 +107,16 @@ export class Browser {
 export class OpenPage {
     constructor(browser, context, page, errors, downloads) {
         Object.assign(this, { browser, context, page, errors, downloads });
+    }
+
+    // Another tab of the same profile (the storage shared, the tab's own session storage) at
+    // `hash`; closing this page closes it too.
+    async openTab(hash = '') {
+        const page = await this.context.newPage();
+        watchForErrors(page, this.errors);
+        const tab = new OpenPage(this.browser, this.context, page, this.errors, this.downloads);
+        await tab.goto(hash);
+        return tab;
     }
 
     async goto(hash = '') {
