@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWidget>
@@ -121,5 +122,34 @@ std::shared_ptr<bool> whenModal(std::function<void(Modal *)> action)
     timer->start(10);
     return ran;
 }
+
+// A modal window that nothing answers (a warning a test did not expect) would hold the test until
+// its time limit ends the run, minutes later. Any modal window still up after ten seconds, twice
+// what whenModal waits for an expected one, is closed with a warning instead, so the test goes on
+// and fails where it checks what the window was about.
+inline void closeForgottenModals()
+{
+    QCoreApplication *application = QCoreApplication::instance();
+    if (application->property("closesForgottenModals").toBool())
+        return; // one watch per program, however many of its files include this
+    application->setProperty("closesForgottenModals", true);
+    auto *timer = new QTimer(application);
+    auto since = std::make_shared<QElapsedTimer>();
+    auto seen = std::make_shared<QPointer<QWidget>>();
+    QObject::connect(timer, &QTimer::timeout, [since, seen] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal != seen->data()) {
+            *seen = modal;
+            since->start();
+        } else if (modal && since->elapsed() > 10'000) {
+            qWarning("Closing a modal %s that nothing answered: %s", modal->metaObject()->className(),
+                     qPrintable(modal->windowTitle()));
+            modal->close();
+            since->start();
+        }
+    });
+    timer->start(100);
+}
+Q_COREAPP_STARTUP_FUNCTION(closeForgottenModals)
 
 } // namespace apptest
