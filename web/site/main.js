@@ -368,6 +368,33 @@ function toggleDiceLog(open) {
 
 // ----- Keys and wiring -----
 
+// The dialog's window menu shortcuts, with Cmd for Ctrl on a Mac. Where a browser keeps one of
+// them for itself, its button still does the same.
+const commandKeys = {
+    'shift+c': () => copyRace(formats.text), // Copy Race
+    s: () => saveRaces(formats.markdown), // Save Races, in the dialog's first format
+    o: () => ui.openFile.click(), // Open Session
+    l: () => diceLogKey(), // Dice Log
+};
+
+// Runs the command of a Ctrl (or Cmd) shortcut; false when `event` is not one.
+function commandKey(event) {
+    if (event.ctrlKey === event.metaKey || event.altKey || event.isComposing) return false;
+    const command = commandKeys[(event.shiftKey ? 'shift+' : '') + event.key.toLowerCase()];
+    if (!command) return false;
+    event.preventDefault();
+    command();
+    return true;
+}
+
+// Ctrl+L opens the Dice Log; in the open log it goes back to the dialog, as in the dialog's own
+// Dice Log window, and anywhere else to the log.
+function diceLogKey() {
+    if (ui.diceLog.hidden) toggleDiceLog(true);
+    else if (ui.diceLog.contains(document.activeElement)) ui.newButton.focus();
+    else ui.diceLogText.focus();
+}
+
 function onKeyDown(event) {
     if (document.querySelector('dialog[open]')) return; // the warning or About box has the keys
     if (event.altKey && !event.ctrlKey && !event.metaKey && !event.shiftKey &&
@@ -377,6 +404,7 @@ function onKeyDown(event) {
         else showNextRace();
         return;
     }
+    if (commandKey(event)) return;
     if (event.key !== 'Enter' || event.isComposing || !ui.dialog.contains(event.target)) return;
     if (event.ctrlKey && event.target.tagName === 'TEXTAREA') {
         // Ctrl+Enter starts a new line in a box; Enter alone rolls.

@@ -56,6 +56,36 @@ test('Alt+Left and Alt+Right go through the session without adding history entri
     await page.close();
 });
 
+test('Ctrl+Shift+C copies the race, Ctrl+S saves the session, Ctrl+O opens, Ctrl+L goes to the Dice Log and back', { timeout: testTimeout }, async () => {
+    const page = await browser.open(fragment(link));
+    await page.click('#new');
+    const keys = (...names) => async () => {
+        for (const name of names) await page.page.keyboard.down(name);
+        for (const name of names.reverse()) await page.page.keyboard.up(name);
+    };
+    await page.page.focus('#box-4');
+    const races = cliRaces({ ...link, count: 2 });
+    assert.equal(await page.copied(keys('Control', 'Shift', 'C')),
+        cli(cliArgs({ ...link, dice: races[1].dice, format: 'text' })).toString()
+            .replace('Race 1:', 'Race 2:'));
+    const { name, bytes } = await page.downloaded(keys('Control', 'S'));
+    assert.match(name, /^vellicor-races-\d{4}-\d{2}-\d{2}\.md$/);
+    assert.equal(bytes.toString(), cli(cliArgs({ ...link, count: 2, format: 'markdown' })).toString());
+    const chooser = page.page.waitForFileChooser({ timeout: 5000 });
+    await keys('Control', 'O')();
+    await (await chooser).cancel();
+    await keys('Control', 'L')();
+    assert.ok(!(await page.page.$eval('#dice-log', (log) => log.hidden)));
+    assert.equal(await page.focusedId(), 'dice-log-text');
+    await keys('Control', 'L')();
+    assert.equal(await page.focusedId(), 'new');
+    await keys('Control', 'L')();
+    assert.equal(await page.focusedId(), 'dice-log-text');
+    // The Dice Log stays open; the shortcuts took nothing from the race on screen.
+    assert.deepEqual(await page.texts(), textsOf(races[1]));
+    await page.close();
+});
+
 test('Tab goes New, the ten boxes, the location, the distance, then the commands', { timeout: testTimeout }, async () => {
     const page = await browser.open(fragment(link));
     const order = [await page.focusedId()];

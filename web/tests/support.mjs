@@ -166,26 +166,33 @@ export class OpenPage {
         await this.page.click(selector);
     }
 
-    // What a Copy command put on the clipboard.
-    async copied(selector) {
+    // Clicks `command` when it is a selector, or else calls it (keys pressed, say).
+    async run(command) {
+        if (typeof command === 'string') await this.page.click(command);
+        else await command();
+    }
+
+    // What a Copy command (a button's selector, or an action) put on the clipboard.
+    async copied(command) {
         await this.page.evaluate(() => navigator.clipboard.writeText(''));
-        await this.page.click(selector);
+        await this.run(command);
         await this.page.waitForFunction(async () => (await navigator.clipboard.readText()) !== '',
             { timeout: 5000 });
         return this.page.evaluate(() => navigator.clipboard.readText());
     }
 
-    // The bytes of the file a Save Races command downloads, and its name.
-    async downloaded(selector) {
+    // The bytes of the file a Save Races command (a button's selector, or an action) downloads,
+    // and its name.
+    async downloaded(command) {
         const before = new Set(await readdir(this.downloads));
-        await this.page.click(selector);
+        await this.run(command);
         for (let tries = 0; tries < 200; ++tries) {
             const names = (await readdir(this.downloads)).filter((name) =>
                 !before.has(name) && !name.endsWith('.crdownload'));
             if (names.length) return { name: names[0], bytes: await readFile(join(this.downloads, names[0])) };
             await new Promise((resolve) => setTimeout(resolve, 50));
         }
-        throw new Error(`no download from ${selector}`);
+        throw new Error(`no download from ${command}`);
     }
 
     // Closes the page and fails the test if it logged anything or failed.
