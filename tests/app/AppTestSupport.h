@@ -142,8 +142,8 @@ inline void closeForgottenModals()
             *seen = modal;
             since->start();
         } else if (modal && since->elapsed() > 10'000) {
-            qWarning("Closing a modal %s that nothing answered: %s", modal->metaObject()->className(),
-                     qPrintable(modal->windowTitle()));
+            qWarning("Closing a modal %s that nothing answered: %s",
+                     modal->metaObject()->className(), qPrintable(modal->windowTitle()));
             modal->close();
             since->start();
         }
