@@ -345,6 +345,21 @@ void tst_UserTrips::diceLogShowsTheRaceOnScreen()
     pressNew(dialog);
     QVERIFY(markedLines(*log).startsWith(heading(dialog, 3)));
     QCOMPARE(topLine(*log), heading(dialog, 3));
+
+    // Another session opened into the open log: its races are numbered from 1 too, on other
+    // lines, and the log marks the opened race on screen, not where this session's was.
+    QTemporaryDir folder;
+    const QString otherFile = folder.filePath(QStringLiteral("other.json"));
+    {
+        MainDialog other;
+        pressNew(other);
+        pressNew(other);
+        QVERIFY(other.saveRaces(otherFile));
+    }
+    QVERIFY(dialog.openSession(otherFile));
+    QCOMPARE(dialog.history().size(), std::size_t{3});
+    QVERIFY2(markedLines(*log).startsWith(heading(dialog, 2)), qPrintable(markedLines(*log)));
+    QCOMPARE(log->textCursor().block().text(), heading(dialog, 2));
 }
 
 void tst_UserTrips::diceLogOpensBesideTheDialog_data()

@@ -125,6 +125,14 @@ TEST(RaceReader, OpensHandEditedNumbersAsStoredAndStillKnowsWhereTheStreamGoesOn
     EXPECT_EQ(file.races.back().profile.basicType, edited.back().profile.basicType);
     EXPECT_FALSE(file.lastRaceAsRolled);
     EXPECT_EQ(file.diceAfterLast, readRaces(json(races)).diceAfterLast);
+
+    // A place edited by hand is kept as stored too, 0 included, though the race before it tells
+    // where it was rolled.
+    std::vector<RolledRace> moved = races;
+    moved[1].dice = 0;
+    const RaceFile movedFile = readRaces(json(moved));
+    ASSERT_EQ(movedFile.error, "");
+    EXPECT_EQ(movedFile.races[1].dice, 0);
 }
 
 TEST(RaceReader, IgnoresKeysItDoesNotKnow)
