@@ -1,5 +1,6 @@
 // Timings of the browser edition, printed, never judged (a timing is not a pass or a fail):
-// - the first race on screen after navigation in headless Chromium, median of 10 cold loads;
+// - the first race on screen after navigation in headless Chromium, median of 10 cold loads,
+//   each in a fresh profile, and each as a first visit in a browser already running;
 // - 100,000 races to JSON in the WebAssembly module (each chunk handed to JavaScript and let
 //   go) against vellicor-cli writing to /dev/null, medians of 5 each, side by side in this one
 //   run; then the same gathered into a Blob, as a download, compared byte for byte with the CLI's;
@@ -32,19 +33,46 @@ const url = `http://127.0.0.1:${server.address().port}/`;
 const browser = await puppeteer.launch({ executablePath: chromium, headless: true,
     args: ['--no-sandbox', '--disable-gpu', '--no-first-run'] });
 
-try {
-    // First race on screen: a fresh profile each time, so nothing comes from a cache.
-    const firstRace = [];
+// The first race's time after navigation in each of 10 loads (after one that warms the server's
+// disk cache), each in a page `open` gives.
+async function firstRaces(open) {
+    const times = [];
     for (let load = 0; load < 11; ++load) {
-        const context = await browser.createBrowserContext();
-        const page = await context.newPage();
+        const { page, done } = await open();
         await page.goto(url);
         await page.waitForSelector('html[data-ready="true"]');
         const at = await page.evaluate(() =>
             performance.getEntriesByName('vellicor-first-race')[0].startTime);
-        if (load > 0) firstRace.push(at); // the first load also warms the server's disk cache
-        await context.close();
+        if (load > 0) times.push(at);
+        await done();
     }
+    return times;
+}
+
+try {
+    // First race on screen, two ways. In a fresh profile each time (a new browser context), so
+    // nothing comes from any cache, the browser's own setting up of the profile included. And
+    // as a first visit in a browser that is already running: a new tab of one profile, its HTTP
+    // cache off and the site's storage emptied after each load, so each is a page never seen.
+    const firstRace = await firstRaces(async () => {
+        const context = await browser.createBrowserContext();
+        return { page: await context.newPage(), done: () => context.close() };
+    });
+    const visitContext = await browser.createBrowserContext();
+    const cdp = await browser.target().createCDPSession();
+    const firstVisit = await firstRaces(async () => {
+        const page = await visitContext.newPage();
+        await page.setCacheEnabled(false);
+        return {
+            page,
+            done: async () => {
+                await page.close();
+                await cdp.send('Storage.clearDataForOrigin', {
+                    origin: url.replace(/\/$/, ''), storageTypes: 'all' });
+            },
+        };
+    });
+    await visitContext.close();
 
     // 100,000 races as JSON in the page's module, each chunk handed to JavaScript as it is
     // written and let go, as vellicor-cli's go to /dev/null; then the same gathered into a Blob,
@@ -110,8 +138,9 @@ try {
 
     const wasmMedian = median(wasm.times);
     const nativeMedian = median(native);
-    console.log(`First race on screen after navigation (median of 10): ${median(firstRace).toFixed(0)} ms` +
-        ` (${firstRace.map((t) => t.toFixed(0)).join(', ')})`);
+    const series = (times) => `${median(times).toFixed(0)} ms (${times.map((t) => t.toFixed(0)).join(', ')})`;
+    console.log(`First race on screen after navigation, fresh profile (median of 10): ${series(firstRace)}`);
+    console.log(`The same as a first visit in a running browser (median of 10): ${series(firstVisit)}`);
     console.log(`${raceCount} races to JSON: WebAssembly ${wasmMedian.toFixed(0)} ms, ` +
         `vellicor-cli ${nativeMedian.toFixed(0)} ms (the whole process, to /dev/null), ` +
         `ratio ${(wasmMedian / nativeMedian).toFixed(2)} (medians of 5)`);
