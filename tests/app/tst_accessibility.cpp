@@ -5,6 +5,7 @@
 
 #include <QAccessible>
 #include <QFocusFrame>
+#include <QImage>
 #include <QTextDocument>
 #include <QtTest>
 
@@ -177,6 +178,15 @@ void tst_Accessibility::focusRingFollowsTheFocus()
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(ring->widget(), control<QWidget>(dialog, id));
     }
+    // Drawn in the selection colour, which stands out from the frames and texts around it.
+    const QImage drawn = const_cast<QFocusFrame *>(ring)->grab().toImage();
+    const QRgb highlight = dialog.palette().color(QPalette::Highlight).rgb();
+    int highlighted = 0;
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x)
+            highlighted += drawn.pixel(x, y) == highlight;
+    }
+    QVERIFY2(highlighted >= drawn.width(), qPrintable(QString::number(highlighted)));
 }
 
 QTEST_MAIN(tst_Accessibility)

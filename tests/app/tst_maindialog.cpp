@@ -494,6 +494,7 @@ void tst_MainDialog::aboutBox_data()
     QTest::newRow("closed with OK") << "ok";
     QTest::newRow("closed with Esc") << "esc";
     QTest::newRow("closed from its window menu, opened with Shift+F10") << "menu";
+    QTest::newRow("closed from its window menu, opened with Alt+Space") << "alt-space";
 }
 
 void tst_MainDialog::aboutBox()
@@ -524,8 +525,12 @@ void tst_MainDialog::aboutBox()
         connect(about, &QDialog::finished, about, [&result](int r) { result = r; });
         if (closing == QLatin1String("esc")) {
             QTest::keyClick(about, Qt::Key_Escape);
-        } else if (closing == QLatin1String("menu") && ok) {
-            QTest::keyClick(ok, Qt::Key_F10, Qt::ShiftModifier);
+        } else if ((closing == QLatin1String("menu") || closing == QLatin1String("alt-space")) &&
+                   ok) {
+            if (closing == QLatin1String("menu"))
+                QTest::keyClick(ok, Qt::Key_F10, Qt::ShiftModifier);
+            else
+                QTest::keyClick(ok, Qt::Key_Space, Qt::AltModifier);
             if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
                 for (const QAction *action : menu->actions())
                     menuTexts << action->text();
@@ -544,7 +549,7 @@ void tst_MainDialog::aboutBox()
     QVERIFY(okIsDefault);
     QCOMPARE(result,
              closing == QLatin1String("ok") ? int(QDialog::Accepted) : int(QDialog::Rejected));
-    if (closing == QLatin1String("menu"))
+    if (closing == QLatin1String("menu") || closing == QLatin1String("alt-space"))
         QCOMPARE(menuTexts, (QStringList{"&Move", "&Close"}));
     // Back to the main dialog, unchanged.
     QVERIFY(dialog.isVisible());

@@ -1,4 +1,5 @@
 #include "cli/run.h"
+#include "formats/RaceReader.h"
 
 #include "generation/Dice.h"
 #include "generation/RaceProfile.h"
@@ -662,6 +663,25 @@ TEST(CliFrom, WritesTheStoredRacesInEachFormat)
     EXPECT_EQ(runWith({"--from", noted.file(), "--format", "json"}).out, withNote);
     EXPECT_NE(runWith({"--from", noted.file(), "--format", "markdown"}).out.find("My \\*note\\*"),
               std::string::npos);
+}
+
+// A file of exactly the largest size is read; one byte more is refused unread.
+TEST(CliFrom, TakesAFileOfTheLargestSizeAndNoMore)
+{
+    const std::string race = runWith({"--seed", "5", "--format", "json"}).out;
+    std::string padded = race;
+    padded.resize(largestRaceFile, ' ');
+    const TemporaryFile largest(padded);
+    const CliResult read = runWith({"--from", largest.file(), "--format", "json"});
+    EXPECT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(read.out, race);
+
+    padded.push_back(' ');
+    const TemporaryFile over(padded);
+    const CliResult refused = runWith({"--from", over.file(), "--format", "json"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_NE(refused.err.find("larger than"), std::string::npos) << refused.err;
 }
 
 TEST(CliFrom, BadFileOrOptionsAreOneLineAndNoOutput)
