@@ -149,7 +149,7 @@ TEST_P(CommonMarkRendering, ShowsTheNoteAsTyped)
     race.seed = 1700000000;
     race.location = Backnet;
     race.lightyears = 120;
-    std::srand(1700000000);
+    seedDice(1700000000);
     race.roll();
     // Every category holds the note, after its description's first line, so notes in each of
     // the ten items (and every description) are checked.
@@ -185,7 +185,7 @@ TEST(CommonMarkRendering, ShowsEveryDescriptionAsWritten)
     if (std::string(VELLICOR_CMARK).empty())
         GTEST_SKIP() << "cmark is not installed (Debian package cmark)";
     const testing::SilentTrace quiet;
-    std::srand(20261209);
+    seedDice(20261209);
     for (const Location location : {InnerProvince, Frontier, Backnet}) {
         for (int race = 0; race < 20; ++race) {
             RolledRace rolled;
