@@ -59,18 +59,14 @@ try {
         return { page: await context.newPage(), done: () => context.close() };
     });
     const visitContext = await browser.createBrowserContext();
-    const cdp = await browser.target().createCDPSession();
     const firstVisit = await firstRaces(async () => {
         const page = await visitContext.newPage();
         await page.setCacheEnabled(false);
-        return {
-            page,
-            done: async () => {
-                await page.close();
-                await cdp.send('Storage.clearDataForOrigin', {
-                    origin: url.replace(/\/$/, ''), storageTypes: 'all' });
-            },
-        };
+        // What the visit before kept when it closed.
+        const cdp = await page.createCDPSession();
+        await cdp.send('Storage.clearDataForOrigin', {
+            origin: url.replace(/\/$/, ''), storageTypes: 'local_storage' });
+        return { page, done: () => page.close() };
     });
     await visitContext.close();
 
