@@ -1,7 +1,7 @@
 #include "app/DiceLog.h"
 
 #include "app/KeyboardAccess.h"
-#include "app/SessionHistory.h"
+#include "session/Session.h"
 
 #include <QDialogButtonBox>
 #include <QFontDatabase>
@@ -13,21 +13,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-
-namespace {
-
-// The heading and the trace lines of one race, without the trace's last line feed: the log
-// adds its own between races.
-QString raceEntry(const SessionRace &race)
-{
-    QString entry = QString::fromStdString(vellicor::raceHeading(race.race)) + QLatin1Char('\n') +
-                    QString::fromStdString(race.trace);
-    if (entry.endsWith(QLatin1Char('\n')))
-        entry.chop(1);
-    return entry;
-}
-
-} // namespace
 
 DiceLogWindow::DiceLogWindow(QWidget *parent) : QDialog(parent)
 {
@@ -65,43 +50,45 @@ DiceLogWindow::DiceLogWindow(QWidget *parent) : QDialog(parent)
            metrics.height() * 30);
 }
 
-void DiceLogWindow::showRaces(const SessionHistory &history)
+void DiceLogWindow::showRaces(const vellicor::Session &session)
 {
     QStringList entries;
-    entries.reserve(static_cast<qsizetype>(history.size()));
+    entries.reserve(static_cast<qsizetype>(session.size()));
     headingLines.clear();
     int line = 0;
-    for (std::size_t index = 0; index < history.size(); ++index) {
-        const SessionRace &race = history.at(index);
-        entries << raceEntry(race);
-        headingLines.emplace_back(race.race.number, line);
+    for (std::size_t index = 0; index < session.size(); ++index) {
+        entries << QString::fromStdString(session.diceLogEntry(index));
+        headingLines.emplace_back(session.at(index).race.number, line);
         line += static_cast<int>(entries.constLast().count(QLatin1Char('\n'))) + 2;
     }
     log->setPlainText(entries.join(QStringLiteral("\n\n")));
-    if (!history.isEmpty())
-        showRace(history.current());
+    if (!session.isEmpty())
+        showRace(session);
 }
 
-void DiceLogWindow::appendRace(const SessionRace &race)
+void DiceLogWindow::appendRace(const vellicor::Session &session)
 {
-    const QString entry = raceEntry(race);
+    const std::size_t newest = session.size() - 1;
+    const QString entry = QString::fromStdString(session.diceLogEntry(newest));
     if (!log->document()->isEmpty())
         log->appendPlainText(QString());
     log->appendPlainText(entry);
-    headingLines.emplace_back(
-        race.race.number, log->blockCount() - 1 - static_cast<int>(entry.count(QLatin1Char('\n'))));
-    showRace(race);
+    headingLines.emplace_back(session.at(newest).race.number,
+                              log->blockCount() - 1 -
+                                  static_cast<int>(entry.count(QLatin1Char('\n'))));
+    showRace(session);
 }
 
-void DiceLogWindow::showRace(const SessionRace &race)
+void DiceLogWindow::showRace(const vellicor::Session &session)
 {
+    const vellicor::SessionRace &race = session.current();
     const auto found =
         std::find_if(headingLines.begin(), headingLines.end(),
                      [&race](const auto &each) { return each.first == race.race.number; });
     if (found == headingLines.end())
         return;
     const int heading = found->second;
-    const QString entry = raceEntry(race);
+    const QString entry = QString::fromStdString(session.diceLogEntry(session.currentIndex()));
     const int lastLine = heading + static_cast<int>(entry.count(QLatin1Char('\n')));
 
     QTextDocument *document = log->document();

@@ -9,8 +9,9 @@
 QT_BEGIN_NAMESPACE
 class QPlainTextEdit;
 QT_END_NAMESPACE
-struct SessionRace;
-class SessionHistory;
+namespace vellicor {
+class Session;
+}
 
 // The dice trace of every race of the session, each under its heading, newest at the bottom.
 // Not modal: the main dialog keeps rolling while it is open, and it follows every new race. The
@@ -21,12 +22,13 @@ class DiceLogWindow : public QDialog
 public:
     explicit DiceLogWindow(QWidget *parent = nullptr);
 
-    // Replaces what the log shows with every race of `history`, and shows its current race.
-    void showRaces(const SessionHistory &history);
-    // Adds one race at the bottom and shows it.
-    void appendRace(const SessionRace &race);
-    // Marks the lines of `race` and scrolls its heading to the top, as far as the log scrolls.
-    void showRace(const SessionRace &race);
+    // Replaces what the log shows with every race of `session`, and shows the race on screen.
+    void showRaces(const vellicor::Session &session);
+    // Adds the session's newest race at the bottom and shows it.
+    void appendRace(const vellicor::Session &session);
+    // Marks the lines of the race on screen and scrolls its heading to the top, as far as the
+    // log scrolls.
+    void showRace(const vellicor::Session &session);
 
     QString text() const;
 

@@ -52,18 +52,6 @@ QString writeWholeFile(const QString &path, const ContentProducer &produce)
     return {};
 }
 
-std::optional<vellicor::OutputFormat> formatForFileName(const QString &path)
-{
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("txt"))
-        return vellicor::OutputFormat::Text;
-    if (suffix == QLatin1String("md"))
-        return vellicor::OutputFormat::Markdown;
-    if (suffix == QLatin1String("json"))
-        return vellicor::OutputFormat::Json;
-    return std::nullopt;
-}
-
 SessionAutosave::SessionAutosave(const QDateTime &start, std::int32_t seed,
                                  ContentProducer contents, const QString &origin)
     : path(sessionFolder() + QLatin1Char('/') +

@@ -20,9 +20,6 @@ using PieceWriter = std::function<void(std::string_view piece)>;
 using ContentProducer = std::function<void(const PieceWriter &write)>;
 QString writeWholeFile(const QString &path, const ContentProducer &produce);
 
-// The format a file name asks for by its extension: .txt, .md or .json, in any case.
-std::optional<vellicor::OutputFormat> formatForFileName(const QString &path);
-
 // Keeps the session on disk by itself, as JSON, in a file of its own under the application's
 // data folder: sessions/<start time>-<seed>.json. Writes are coalesced: schedule() asks for one
 // and a burst of requests costs a few writes a second at most. Only the newest `keptSessions`

@@ -4,20 +4,22 @@
 #include "app/DialogTemplates.h"
 #include "app/DiceLog.h"
 #include "app/DistanceField.h"
+#include "app/FileChoosers.h"
 #include "app/KeyboardAccess.h"
+#include "app/RecentSessionsMenu.h"
 #include "app/Resources.h"
 #include "app/SessionFiles.h"
+#include "app/SessionFolder.h"
 #include "app/WindowMove.h"
-#include "generation/Dice.h"
+#include "session/SessionTables.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QDate>
 #include <QDir>
-#include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeySequence>
@@ -30,25 +32,16 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
-#include <QStandardPaths>
 
 #include <cstdio>
-#include <cstdlib>
-#include <ctime>
 #include <memory>
 #include <optional>
 
 using vellicor::Location;
 using vellicor::OutputFormat;
-using vellicor::RaceProfile;
 using vellicor::RolledRace;
 
 namespace {
-
-// The process-wide profile. It outlives the dialog that made it; a run has one main dialog, and
-// only a later one (as in the tests) replaces it. Being owned here, it is freed as the process
-// exits rather than left to the operating system, so leak checkers stay quiet.
-std::unique_ptr<RaceProfile> raceProfile;
 
 // The result boxes in the order the data exchange visits them.
 constexpr std::array<int, 10> resultBoxExchangeOrder{1015, 1017, 1021, 1019, 1024,
@@ -57,16 +50,6 @@ constexpr std::array<int, 10> resultBoxExchangeOrder{1015, 1017, 1021, 1019, 102
 // A title bar with the window menu and a close button; no resizing, no maximize.
 constexpr Qt::WindowFlags dialogChrome = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-
-// One race in one format, exactly as vellicor-cli writes a run of one race.
-QByteArray oneRace(OutputFormat format, const RolledRace &race)
-{
-    vellicor::RaceWriter writer(format);
-    std::string written(writer.opening());
-    writer.append(written, race);
-    written += writer.closing();
-    return QByteArray::fromStdString(written);
-}
 
 // Found among the frames' controls too.
 template <typename Widget>
@@ -79,17 +62,10 @@ Widget *controlById(const QWidget &dialog, int id)
 
 } // namespace
 
-RaceProfile *currentRaceProfile()
-{
-    return raceProfile.get();
-}
-
 // A top-level window of its own, so it has a taskbar button although it is a dialog.
 MainDialog::MainDialog(QWidget *parent)
     : QDialog(parent, Qt::Window | dialogChrome), icon(applicationIcon())
 {
-    // Every trace line of a roll is kept with its race, wherever else the trace goes.
-    vellicor::setTraceRecorder([this](std::string_view line) { rollingTrace += line; });
     createControls();
     connectSignals();
     initialise();
@@ -97,7 +73,6 @@ MainDialog::MainDialog(QWidget *parent)
 
 MainDialog::~MainDialog()
 {
-    vellicor::setTraceRecorder(nullptr);
     // However the dialog goes, the last state of the session is kept on disk.
     writeSessionNow();
 }
@@ -169,7 +144,8 @@ void MainDialog::createRaceCommands()
                    &MainDialog::chooseFileAndSave);
     addRaceCommand(tr("Op&en Session..."), "openSession", QKeySequence(Qt::CTRL | Qt::Key_O),
                    &MainDialog::chooseAndOpenSession);
-    createSessionOpening(); // Recent Sessions
+    recentMenu = new RecentSessionsMenu(*windowMenu, [this] { return sessionFile(); });
+    connect(recentMenu, &RecentSessionsMenu::chosen, this, &MainDialog::openSession);
     addRaceCommand(tr("&Dice Log"), "diceLog", QKeySequence(Qt::CTRL | Qt::Key_L),
                    &MainDialog::showDiceLog);
     updateRaceCommands();
@@ -205,12 +181,7 @@ void MainDialog::initialise()
     location = vellicor::InnerProvince;
     exchangeData(Exchange::toControls);
 
-    raceProfile = std::make_unique<RaceProfile>();
-    raceProfile->randomSeed = vellicor::seedFromClock(std::time(nullptr));
-    // Seeded here, and again only where a session is opened to go on from (SessionOpen.cpp).
-    vellicor::seedDice(raceProfile->randomSeed);
-
-    keepSessionOnDisk(raceProfile->randomSeed, {});
+    keepSessionOnDisk(session.stream().seed, {});
 
     rollNewRace();
     newButton->setFocus();
@@ -248,6 +219,9 @@ bool MainDialog::exchangeData(Exchange direction)
 bool MainDialog::readDistance()
 {
     const QString text = distanceEdit->text();
+    // The race's own distance, as shown, is kept: a file's race may lie where no one can type.
+    if (text == QString::number(lightyears))
+        return true;
     const std::optional<std::int32_t> distance = parseLightyears(text);
     if (distance) {
         lightyears = *distance;
@@ -271,22 +245,8 @@ void MainDialog::rollNewRace()
 {
     // A distance that cannot be read keeps its previous value, and the race is rolled anyway.
     exchangeData(Exchange::fromControls);
-    if (!session.isEmpty())
-        session.current().race.texts = resultTexts; // the race left behind keeps its notes
-
-    SessionRace rolled;
-    RolledRace &race = rolled.race;
-    race.number = session.nextNumber();
-    race.seed = currentRaceProfile()->randomSeed;
-    race.location = static_cast<Location>(location);
-    race.lightyears = lightyears;
-    race.profile = *currentRaceProfile();
-    rollingTrace.clear();
-    race.roll();
-    rolled.trace = std::exchange(rollingTrace, {});
-    *currentRaceProfile() = race.profile; // the process-wide profile holds the newest race
-    resultTexts = race.texts;
-    session.append(std::move(rolled));
+    keepShownTexts(); // the race left behind keeps its notes
+    resultTexts = session.roll(static_cast<Location>(location), lightyears).race.texts;
 
     exchangeData(Exchange::toControls);
     // Whoever reads the trace through a pipe gets each race as soon as it is rolled.
@@ -294,7 +254,7 @@ void MainDialog::rollNewRace()
 
     updateRaceCommands();
     if (diceLog && diceLog->isVisible())
-        diceLog->appendRace(session.current());
+        diceLog->appendRace(session);
     if (autosave)
         autosave->schedule();
 }
@@ -304,14 +264,8 @@ bool MainDialog::keepShownTexts()
     if (session.isEmpty())
         return false;
     bool changed = false;
-    std::array<std::string, 10> &texts = session.current().race.texts;
-    for (std::size_t category = 0; category < texts.size(); ++category) {
-        std::string shown = resultBoxes[category]->text();
-        if (shown != texts[category]) {
-            texts[category] = std::move(shown);
-            changed = true;
-        }
-    }
+    for (std::size_t category = 0; category < resultBoxes.size(); ++category)
+        changed |= session.setText(session.currentIndex(), category, resultBoxes[category]->text());
     return changed;
 }
 
@@ -333,20 +287,20 @@ void MainDialog::showCurrentRace()
     exchangeData(Exchange::toControls);
     updateRaceCommands();
     if (diceLog && diceLog->isVisible())
-        diceLog->showRace(session.current());
+        diceLog->showRace(session);
 }
 
 void MainDialog::showPreviousRace()
 {
-    moveThroughSession(&SessionHistory::goBack);
+    moveThroughSession(&vellicor::Session::goBack);
 }
 
 void MainDialog::showNextRace()
 {
-    moveThroughSession(&SessionHistory::goForward);
+    moveThroughSession(&vellicor::Session::goForward);
 }
 
-void MainDialog::moveThroughSession(bool (SessionHistory::*step)())
+void MainDialog::moveThroughSession(bool (vellicor::Session::*step)())
 {
     const bool notesTyped = keepShownTexts();
     if ((session.*step)())
@@ -366,11 +320,14 @@ void MainDialog::updateRaceCommands()
 void MainDialog::copyRace()
 {
     keepShownTexts();
-    const RolledRace &race = session.current().race;
     auto *data = new QMimeData;
-    data->setText(QString::fromUtf8(oneRace(OutputFormat::Text, race)));
-    data->setData(QStringLiteral("text/markdown"), oneRace(OutputFormat::Markdown, race));
-    data->setData(QStringLiteral("application/json"), oneRace(OutputFormat::Json, race));
+    for (const vellicor::FileFormat &each : vellicor::fileFormats) {
+        const std::string race = session.raceText(session.currentIndex(), each.format);
+        if (each.format == OutputFormat::Text)
+            data->setText(QString::fromStdString(race));
+        else
+            data->setData(QString::fromLatin1(each.mimeType), QByteArray::fromStdString(race));
+    }
     QGuiApplication::clipboard()->setMimeData(data);
 }
 
@@ -380,48 +337,18 @@ void MainDialog::chooseFileAndSave()
     QPointer<QWidget> pressedIn = QApplication::activeWindow();
     if (!pressedIn)
         pressedIn = this;
-    QString suggested = lastSavedFile;
-    if (suggested.isEmpty()) {
-        QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        if (folder.isEmpty() || !QDir(folder).exists())
-            folder = QDir::homePath();
-        suggested = QDir(folder).filePath(
-            QStringLiteral("vellicor-races-%1.md").arg(QDate::currentDate().toString(Qt::ISODate)));
-    }
-
-    QFileDialog chooser(this, tr("Save Races"));
-    chooser.setObjectName(QStringLiteral("saveRacesDialog"));
-    chooser.setAcceptMode(QFileDialog::AcceptSave);
-    chooser.setFileMode(QFileDialog::AnyFile);
-    // By OutputFormat: text, Markdown, JSON.
-    const QStringList filters{tr("Text (*.txt)"), tr("Markdown (*.md)"), tr("JSON (*.json)")};
-    const QStringList suffixes{QStringLiteral("txt"), QStringLiteral("md"), QStringLiteral("json")};
-    chooser.setNameFilters(filters);
-    // A name typed without an extension gets the one of the chosen file type.
-    connect(&chooser, &QFileDialog::filterSelected, &chooser,
-            [&chooser, filters, suffixes](const QString &filter) {
-                chooser.setDefaultSuffix(suffixes.value(filters.indexOf(filter), suffixes[0]));
-            });
-    // The last file's format, but its extension in lower case: after "races.Json", a name typed
-    // as "plain" is saved as "plain.json".
-    const int format =
-        static_cast<int>(formatForFileName(suggested).value_or(OutputFormat::Markdown));
-    chooser.selectNameFilter(filters.value(format));
-    chooser.setDefaultSuffix(suffixes.value(format));
-    chooser.selectFile(suggested);
-
-    const bool chosen = chooser.exec() == QDialog::Accepted && !chooser.selectedFiles().isEmpty();
+    const QString chosen = chooseFileToSave(*this, lastSavedFile);
     if (pressedIn)
         pressedIn->activateWindow(); // where no window manager hands the focus back
-    if (chosen)
-        saveRaces(chooser.selectedFiles().constFirst());
+    if (!chosen.isEmpty())
+        saveRaces(chosen);
 }
 
 bool MainDialog::saveRaces(const QString &path)
 {
     keepShownTexts();
     const QString shownPath = QDir::toNativeSeparators(path);
-    const std::optional<OutputFormat> format = formatForFileName(path);
+    const std::optional<OutputFormat> format = vellicor::formatForFileName(path.toStdString());
     QString reason;
     if (!format)
         reason = tr("Races are saved as text (.txt), Markdown (.md) or JSON (.json); the file "
@@ -494,6 +421,80 @@ void MainDialog::showDiceLog()
     }
     diceLog->raise();
     diceLog->activateWindow();
+}
+
+void MainDialog::keepSessionOnDisk(std::int32_t seed, const QString &origin)
+{
+    const auto contents = [this](const PieceWriter &write) {
+        keepShownTexts();
+        session.write(OutputFormat::Json, write);
+    };
+    autosave =
+        std::make_unique<SessionAutosave>(QDateTime::currentDateTime(), seed, contents, origin);
+    connect(autosave.get(), &SessionAutosave::writeFailed, this,
+            &MainDialog::reportAutosaveFailure);
+    // Notes reach the session file soon after they are typed, not only at the next New.
+    for (ResultBox *box : resultBoxes)
+        connect(box, &ResultBox::edited, autosave.get(), &SessionAutosave::schedule);
+}
+
+void MainDialog::chooseAndOpenSession()
+{
+    const QString chosen = chooseSessionToOpen(*this);
+    activateWindow(); // where no window manager hands the focus back
+    if (!chosen.isEmpty())
+        openSession(chosen);
+}
+
+bool MainDialog::openSession(const QString &path)
+{
+    const QString shownPath = QDir::toNativeSeparators(path);
+    // Opening the session on screen's own file opens it as it stands, notes and all.
+    if (QFileInfo(path).absoluteFilePath() == QFileInfo(sessionFile()).absoluteFilePath())
+        writeSessionNow();
+    vellicor::RaceFile file = readSessionFile(path);
+    QString refusal;
+    if (!file.error.empty()) {
+        refusal = tr("The session could not be opened from %1.\n\n%2")
+                      .arg(shownPath, QString::fromStdString(file.error));
+    } else if (autosave) {
+        // Nothing of the session on screen is lost: it is on disk before another takes its place.
+        if (keepShownTexts())
+            autosave->schedule();
+        if (!autosave->writeNow())
+            refusal = tr("%1 was not opened: the session on screen could not be kept in %2 "
+                         "first. Save Races keeps it in a file you choose.")
+                          .arg(shownPath, QDir::toNativeSeparators(sessionFile()));
+    }
+    if (!refusal.isEmpty()) {
+        QMessageBox::warning(this, windowTitle(), refusal);
+        activateWindow();
+        return false;
+    }
+    const vellicor::Session::Opened opened = session.open(std::move(file));
+    // The opened file is only read: the session goes on in a file of its own that names it.
+    keepSessionOnDisk(session.stream().seed, originName(path));
+    showCurrentRace();
+    if (diceLog && diceLog->isVisible())
+        diceLog->showRaces(session);
+    if (opened.inFile > opened.kept)
+        tellNewestRacesOnly(shownPath, opened.inFile);
+    return true;
+}
+
+void MainDialog::tellNewestRacesOnly(const QString &shownPath, std::size_t races)
+{
+    auto *box = new QMessageBox(
+        QMessageBox::Information, windowTitle(),
+        tr("%1 holds %2 races; the newest %3 are shown, and the session goes on from the last.")
+            .arg(shownPath)
+            .arg(races)
+            .arg(vellicor::Session::capacity),
+        QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("newestRacesOnly"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 void MainDialog::done(int result)

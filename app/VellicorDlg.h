@@ -1,7 +1,6 @@
 #pragma once
 
-#include "app/SessionHistory.h"
-#include "generation/RaceProfile.h"
+#include "session/Session.h"
 
 #include <QDialog>
 #include <QIcon>
@@ -19,13 +18,9 @@ class QMenu;
 class QPushButton;
 QT_END_NAMESPACE
 class DiceLogWindow;
+class RecentSessionsMenu;
 class ResultBox;
 class SessionAutosave;
-
-// The race profile of the process, reached through this one pointer. Each main dialog creates a
-// new one as it initialises; the profile outlives the dialog and stays until the process ends.
-// Null before the first main dialog.
-vellicor::RaceProfile *currentRaceProfile();
 
 // The program's main window: the user picks a location and a distance, presses New and reads
 // the ten descriptions. Opens with a race for Inner Province at 0 light years.
@@ -41,7 +36,7 @@ public:
     void handleSystemCommand(int commandId);
 
     // The races of this session, the one on screen included.
-    const SessionHistory &history() const { return session; }
+    const vellicor::Session &history() const { return session; }
     // Writes the whole session to `path` in the format its extension names. On failure the user
     // is told which file and why, and false is returned; the session is kept either way.
     bool saveRaces(const QString &path);
@@ -68,7 +63,6 @@ private slots:
     void chooseFileAndSave();
     void showDiceLog();
     void chooseAndOpenSession();
-    void fillRecentSessions();
 
 private:
     enum class Exchange { toControls, fromControls };
@@ -92,12 +86,12 @@ private:
     // Puts the race on screen into the boxes, the radio buttons and the distance box.
     void showCurrentRace();
     // Leaves the race on screen, its notes kept, for the one `step` goes to, if there is one.
-    void moveThroughSession(bool (SessionHistory::*step)());
+    void moveThroughSession(bool (vellicor::Session::*step)());
     void updateRaceCommands();
     void reportAutosaveFailure(const QString &file, const QString &reason);
     // Keeps the session on disk in a new file for `seed`, naming the file it goes on from.
     void keepSessionOnDisk(std::int32_t seed, const QString &origin);
-    void createSessionOpening();
+    void tellNewestRacesOnly(const QString &shownPath, std::size_t races);
 
     std::array<std::string, 10> resultTexts; // by vellicor::Category, "\r\n" line breaks
     std::int32_t location = -1;              // position of the checked radio button, -1: none
@@ -110,15 +104,14 @@ private:
     QLineEdit *distanceEdit = nullptr;
     QMenu *windowMenu = nullptr;
 
-    SessionHistory session;
-    std::string rollingTrace; // the trace lines of the race being rolled
+    vellicor::Session session;
     std::unique_ptr<SessionAutosave> autosave;
     DiceLogWindow *diceLog = nullptr;
     QString lastSavedFile;
     QList<QAction *> raceActions; // the session's commands, whose keys work in the Dice Log too
     QAction *previousRaceAction = nullptr;
     QAction *nextRaceAction = nullptr;
-    QMenu *recentMenu = nullptr;
+    RecentSessionsMenu *recentMenu = nullptr;
 };
 
 // The About box: the icon, the version, the copyright notice and OK, and a window menu with

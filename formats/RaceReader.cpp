@@ -25,10 +25,6 @@ constexpr int deepestNesting = 6;
 // More keys and values in one object, or items in one list inside a race, than any later
 // version would write.
 constexpr std::size_t mostEntries = 2000;
-// Race numbers leave room for the next one.
-constexpr std::int64_t highestRaceNumber = std::numeric_limits<std::int32_t>::max() - 1;
-// The largest integer that the page's JavaScript holds exactly.
-constexpr std::int64_t mostDice = (std::int64_t{1} << 53) - 1;
 
 // "race 3, Values" and so on: where something is wrong.
 std::string where(std::size_t race, std::string_view inside = {})
@@ -258,7 +254,7 @@ void findMissingPlaces(std::vector<RolledRace> &races, Replay &replay)
         if (index == 0)
             continue;
         const RolledRace &before = races[index - 1];
-        if (before.dice < 0 || before.seed != race.seed || before.number + 1 != race.number)
+        if (before.dice < 0 || before.seed != race.seed || std::int64_t{before.number} + 1 != race.number)
             continue;
         replay.roll(before);
         race.dice = replay.diceAfter();

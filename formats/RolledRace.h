@@ -4,9 +4,18 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 namespace vellicor {
+
+// The one range of each value a race carries, wherever it is read, written, linked, typed or
+// rolled on from: races are numbered 1 to highestRaceNumber and begin after 0 to mostDice dice,
+// the largest whole number that the page's JavaScript holds exactly. Seeds and distances take
+// every signed 32-bit value, though the distance box takes only 0 to its largest.
+inline constexpr std::int32_t highestRaceNumber = std::numeric_limits<std::int32_t>::max();
+inline constexpr std::int64_t mostDice = (std::int64_t{1} << 53) - 1;
+inline constexpr std::int32_t largestTypedDistance = std::numeric_limits<std::int32_t>::max();
 
 // One rolled race with everything the formats show. `number` counts the races rolled since the
 // dice were seeded with `seed`, starting at 1; `dice` is how many faces had been drawn from that

@@ -255,14 +255,14 @@ void skipDice(std::int64_t count)
     facesDrawn += count;
 }
 
-PrivateDice::PrivateDice()
+PrivateDice::PrivateDice(TraceSink privateRecorder)
     : source(randomSource), drawn(facesDrawn), faces(std::move(faceSource)),
       sink(std::move(traceSink)), recorder(std::move(traceRecorder)),
       toStandardOutput(traceToStandardOutput)
 {
     faceSource = nullptr;
     traceSink = nullptr;
-    traceRecorder = nullptr;
+    traceRecorder = std::move(privateRecorder);
     traceToStandardOutput = false;
     facesDrawn = 0;
     updateTracing();

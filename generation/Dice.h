@@ -60,14 +60,18 @@ std::int64_t diceDrawn();
 // Draws `count` faces and throws them away, untraced, as if that many dice had been rolled.
 void skipDice(std::int64_t count);
 
+// Takes trace lines, each with its "\n".
+using TraceSink = std::function<void(std::string_view line)>;
+
 // While one lives, the dice draw from a source of their own (seed it with seedDice() as usual;
 // its count starts at 0), ask no installed face source and write and record no trace. When it
 // goes, the process's dice, their count, the face source and the trace are as they were, so a
 // stored race can be rolled again without disturbing the session in progress. One at a time.
+// A `recorder` given here takes the trace lines of the private rolls (and nothing else does).
 class PrivateDice
 {
 public:
-    PrivateDice();
+    explicit PrivateDice(TraceSink recorder = {});
     ~PrivateDice();
     PrivateDice(const PrivateDice &) = delete;
     PrivateDice &operator=(const PrivateDice &) = delete;
@@ -95,7 +99,6 @@ std::int32_t seedFromClock(std::time_t seconds);
 // Where trace lines go. By default every line is written to standard output. A sink installed
 // here receives every line, its "\n" included; an empty sink silences the trace (and skips
 // formatting it). resetTraceSink() restores standard output.
-using TraceSink = std::function<void(std::string_view line)>;
 void setTraceSink(TraceSink sink);
 void resetTraceSink();
 

@@ -136,10 +136,9 @@ void tst_MainDialog::startState()
     QCOMPARE(QApplication::focusWidget(), control<QWidget>(dialog, 1000));
     QVERIFY2(trace.find(" Rolled 1D100 total = ") != std::string::npos, trace.c_str());
 
-    const vellicor::RaceProfile *profile = currentRaceProfile();
-    QVERIFY(profile);
-    QVERIFY(profile->randomSeed >= vellicor::seedFromClock(before));
-    QVERIFY(profile->randomSeed <= vellicor::seedFromClock(after));
+    const std::int32_t seed = dialog.history().current().race.seed;
+    QVERIFY(seed >= vellicor::seedFromClock(before));
+    QVERIFY(seed <= vellicor::seedFromClock(after));
 }
 
 void tst_MainDialog::firstRaceIsInnerProvinceAtZero()
@@ -157,7 +156,7 @@ void tst_MainDialog::seededFromTheStoredSeed()
 {
     MainDialog dialog;
     const std::array<std::string, 10> shown = shownTexts(dialog);
-    vellicor::seedDice(currentRaceProfile()->randomSeed);
+    vellicor::seedDice(dialog.history().current().race.seed);
     vellicor::RaceProfile again;
     again.generate(InnerProvince, 0);
     for (int category = 0; category < 10; ++category)
@@ -207,14 +206,18 @@ void tst_MainDialog::twoPressesGiveTwoRaces()
         pressNew(dialog);
         return trace;
     };
-    vellicor::seedDice(4242);
     const std::string first = press();
     const std::string second = press();
     QVERIFY(!first.empty());
     QVERIFY(first != second);
-    // New itself never seeds: the same seed rolls the same race again.
-    vellicor::seedDice(4242);
-    QCOMPARE(press(), first);
+    // The second race is the one its heading names: its seed after its dice.
+    const vellicor::RolledRace &race = dialog.history().current().race;
+    vellicor::seedDice(race.seed);
+    vellicor::skipDice(race.dice);
+    trace.clear();
+    vellicor::RaceProfile again;
+    again.generate(race.location, race.lightyears);
+    QCOMPARE(trace, second);
 }
 
 void tst_MainDialog::typedNotesAreReplacedByNew()
@@ -237,7 +240,8 @@ void tst_MainDialog::resultBoxesShowLineBreaksAndDoNotWrap()
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     auto *techSci = control<ResultBox>(dialog, 1020);
-    const std::string text = currentRaceProfile()->describe(vellicor::TechSciLevel);
+    const std::string text =
+        dialog.history().current().race.profile.describe(vellicor::TechSciLevel);
     QVERIFY(text.find("\r\n") != std::string::npos);
     QVERIFY(!techSci->toPlainText().contains(QLatin1Char('\r')));
     QVERIFY(techSci->blockCount() > 2);

@@ -71,7 +71,7 @@ void tst_Reproduce::everyRaceOfAChangingSessionRollsAgain()
         QTest::mouseClick(control<QPushButton>(dialog, 1000), Qt::LeftButton);
     }
 
-    const SessionHistory &session = dialog.history();
+    const vellicor::Session &session = dialog.history();
     QCOMPARE(session.size(), std::size_t{200});
     std::int64_t previousDice = -1;
     for (std::size_t index = 0; index < session.size(); ++index) {

@@ -3,9 +3,9 @@
 
 #include "app/DiceLog.h"
 #include "app/SessionFiles.h"
-#include "app/SessionHistory.h"
 #include "app/VellicorDlg.h"
 #include "cli/run.h"
+#include "session/Session.h"
 
 #include <QAccessible>
 #include <QClipboard>
@@ -123,22 +123,19 @@ void tst_SessionFaults::cleanup()
 
 void tst_SessionFaults::historyKeepsTheNewestThousand()
 {
-    SessionHistory history;
-    for (int number = 1; number <= 1001; ++number) {
-        SessionRace race;
-        race.race.number = history.nextNumber();
-        history.append(std::move(race));
-    }
-    QCOMPARE(history.size(), SessionHistory::capacity);
+    vellicor::Session history;
+    for (int number = 1; number <= 1001; ++number)
+        history.roll(vellicor::InnerProvince, 0);
+    QCOMPARE(history.size(), vellicor::Session::capacity);
     QCOMPARE(history.at(0).race.number, 2); // only race 1 is dropped
     QCOMPARE(history.current().race.number, 1001);
-    QCOMPARE(history.nextNumber(), 1002);
+    QCOMPARE(history.stream().number, 1002);
     QVERIFY(!history.goForward()); // the newest is on screen
     QCOMPARE(history.current().race.number, 1001);
     std::size_t back = 0;
     while (history.goBack())
         ++back;
-    QCOMPARE(back, SessionHistory::capacity - 1);
+    QCOMPARE(back, vellicor::Session::capacity - 1);
     QCOMPARE(history.current().race.number, 2);
 }
 
@@ -158,15 +155,9 @@ void tst_SessionFaults::longSessionIsWrittenWhole()
     QFETCH(QString, name);
     constexpr std::int32_t seed = 424242;
     constexpr int count = 250;
-    SessionHistory history;
-    vellicor::seedDice(seed);
-    for (int number = 1; number <= count; ++number) {
-        SessionRace race;
-        race.race.number = number;
-        race.race.seed = seed;
-        race.race.roll();
-        history.append(std::move(race));
-    }
+    vellicor::Session history([] { return seed; });
+    for (int number = 1; number <= count; ++number)
+        history.roll(vellicor::InnerProvince, 0);
     std::string written;
     int pieces = 0;
     history.write(static_cast<vellicor::OutputFormat>(format), [&](std::string_view piece) {

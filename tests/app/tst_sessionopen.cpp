@@ -1,7 +1,7 @@
 #include "AppTestSupport.h"
 
 #include "app/SessionFiles.h"
-#include "app/SessionOpen.h"
+#include "app/SessionFolder.h"
 #include "app/VellicorDlg.h"
 #include "cli/run.h"
 

@@ -208,7 +208,7 @@ TEST(RaceReader, RefusesEachKindOfBadFileWithOneLineSayingWhy)
         {"seed beyond 32 bits", replaced(good, "\"seed\":2", "\"seed\":2147483648"),
          "race 1: \"seed\" is 2147483648, out of range (-2147483648 to 2147483647)"},
         {"race number 0", replaced(good, "\"race\":1", "\"race\":0"),
-         "race 1: \"race\" is 0, out of range (1 to 2147483646)"},
+         "race 1: \"race\" is 0, out of range (1 to 2147483647)"},
         {"negative dice", replaced(good, "\"dice\":0", "\"dice\":-1"),
          "race 1: \"dice\" is -1, out of range (0 to 9007199254740991)"},
         {"a fraction", replaced(good, "\"lightyears\":0", "\"lightyears\":0.5"),

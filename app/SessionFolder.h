@@ -1,7 +1,19 @@
 #pragma once
 
+#include "formats/RaceReader.h"
+
 #include <QList>
 #include <QString>
+
+// Finding, listing and reading the session files that the dialog keeps by itself (written by
+// SessionAutosave) and any other file of races the user opens.
+
+// The races of `path`, or the reason they cannot be opened, in a sentence.
+vellicor::RaceFile readSessionFile(const QString &path);
+
+// What a session that goes on from `path` names as its origin: the file's name, without the
+// origin that file named in turn.
+QString originName(const QString &path);
 
 // One entry of the Recent Sessions menu: a session file and how the menu names it.
 struct RecentSession {

@@ -1,0 +1,67 @@
+#include "app/FileChoosers.h"
+
+#include "app/SessionFiles.h"
+#include "session/SessionTables.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFileDialog>
+#include <QStandardPaths>
+
+QString chooseFileToSave(QWidget &parent, const QString &lastSaved)
+{
+    QString suggested = lastSaved;
+    if (suggested.isEmpty()) {
+        QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (folder.isEmpty() || !QDir(folder).exists())
+            folder = QDir::homePath();
+        suggested = QDir(folder).filePath(
+            QStringLiteral("vellicor-races-%1.md").arg(QDate::currentDate().toString(Qt::ISODate)));
+    }
+
+    QFileDialog chooser(&parent, QFileDialog::tr("Save Races"));
+    chooser.setObjectName(QStringLiteral("saveRacesDialog"));
+    chooser.setAcceptMode(QFileDialog::AcceptSave);
+    chooser.setFileMode(QFileDialog::AnyFile);
+    // By OutputFormat: "Text (*.txt)" and so on.
+    QStringList filters;
+    QStringList suffixes;
+    for (const vellicor::FileFormat &each : vellicor::fileFormats) {
+        suffixes << QString::fromLatin1(each.extension);
+        filters << QFileDialog::tr("%1 (*.%2)")
+                       .arg(QString::fromLatin1(each.label), suffixes.constLast());
+    }
+    chooser.setNameFilters(filters);
+    // A name typed without an extension gets the one of the chosen file type.
+    QObject::connect(&chooser, &QFileDialog::filterSelected, &chooser,
+                     [&chooser, filters, suffixes](const QString &filter) {
+                         chooser.setDefaultSuffix(
+                             suffixes.value(filters.indexOf(filter), suffixes[0]));
+                     });
+    // The last file's format, but its extension in lower case: after "races.Json", a name typed
+    // as "plain" is saved as "plain.json".
+    const int format = static_cast<int>(vellicor::formatForFileName(suggested.toStdString())
+                                            .value_or(vellicor::OutputFormat::Markdown));
+    chooser.selectNameFilter(filters.value(format));
+    chooser.setDefaultSuffix(suffixes.value(format));
+    chooser.selectFile(suggested);
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+        return {};
+    return chooser.selectedFiles().constFirst();
+}
+
+QString chooseSessionToOpen(QWidget &parent)
+{
+    QString folder = SessionAutosave::sessionFolder();
+    if (!QDir(folder).exists())
+        folder = QDir::homePath();
+    QFileDialog chooser(&parent, QFileDialog::tr("Open Session"), folder);
+    chooser.setObjectName(QStringLiteral("openSessionDialog"));
+    chooser.setAcceptMode(QFileDialog::AcceptOpen);
+    chooser.setFileMode(QFileDialog::ExistingFile);
+    chooser.setNameFilters(
+        {QFileDialog::tr("Sessions (*.json)"), QFileDialog::tr("All files (*)")});
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+        return {};
+    return chooser.selectedFiles().constFirst();
+}
