@@ -39,7 +39,6 @@
 
 using vellicor::Location;
 using vellicor::OutputFormat;
-using vellicor::RolledRace;
 
 namespace {
 
@@ -280,7 +279,7 @@ void MainDialog::writeSessionNow()
 
 void MainDialog::showCurrentRace()
 {
-    const RolledRace &race = session.current().race;
+    const vellicor::RolledRace &race = session.current().race;
     resultTexts = race.texts;
     location = race.location;
     lightyears = race.lightyears;

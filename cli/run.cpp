@@ -48,7 +48,7 @@ struct Options {
     std::int32_t lightyears = 0;
     std::int32_t count = 1;
     std::int32_t seed = 0;
-    std::int32_t dice = 0;
+    std::int64_t dice = 0;
     std::int32_t format = static_cast<std::int32_t>(OutputFormat::Text);
     bool trace = false;
     std::string from; // a JSON file whose races are written instead of rolled ones
@@ -170,7 +170,7 @@ void defineOptions(CLI::App &app, Options &options)
     app.add_option("--dice", options.dice, "Dice to skip after seeding, as in a heading")
         ->type_name("K")
         ->default_str("0")
-        ->transform(wholeNumber(0, int32Max));
+        ->transform(wholeNumber(0, mostDice));
     app.add_option("--format", options.format, "text, markdown or json")
         ->type_name("FORMAT")
         ->default_str("text")
@@ -268,7 +268,15 @@ int rollRaces(const Options &options, std::ostream &out, std::ostream &err)
     std::string buffer(writer.opening());
     // A trace that cannot be written ends the run as a full output does.
     const auto traceWritable = [&] { return !options.trace || err; };
+    bool pastHeadings = false;
     for (std::int32_t number = 1; number <= options.count && out && traceWritable(); ++number) {
+        // A race that no heading could name again is not rolled.
+        if ((pastHeadings = diceDrawn() > mostDice)) {
+            report(err, "race " + std::to_string(number) + " would begin after more than " +
+                            std::to_string(mostDice) +
+                            " dice, which no heading names; the races before it are written");
+            break;
+        }
         race.number = number;
         race.roll();
         writer.append(buffer, race);
@@ -280,8 +288,10 @@ int rollRaces(const Options &options, std::ostream &out, std::ostream &err)
             buffer.clear();
         }
     }
+    if (!buffer.empty())
+        out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
     out << writer.closing();
-    const int status = finishOutput(out, err);
+    const int status = pastHeadings ? exitWriteFailed : finishOutput(out, err);
     // Standard error itself failed, so there is nowhere left to say so; the status tells.
     if (status == 0 && options.trace && !err.flush())
         return exitWriteFailed;

@@ -174,6 +174,17 @@ TEST(Session, NewStartsAFreshStreamWhereTheOldOneCannotGoOn)
         const RaceFile back = readRaces(written(session, OutputFormat::Json));
         EXPECT_EQ(back.error, "");
     }
+    // vellicor-cli takes every heading's dice, and stops before a race no heading could name.
+    const std::string third = cli({"--seed", "1", "--dice", "2147483640", "--count", "3"});
+    const std::string dice = third.substr(third.rfind("after ") + 6);
+    EXPECT_EQ(cli({"--seed", "1", "--dice", dice.substr(0, dice.find(' '))}).substr(8),
+              third.substr(third.rfind("Race 3: ") + 8));
+    const char *past[] = {"vellicor-cli", "--dice", "9007199254740990", "--count", "3"};
+    std::ostringstream out, err;
+    EXPECT_EQ(runCli(5, past, out, err), 1);
+    EXPECT_NE(err.str().find("race 2 would begin after more than"), std::string::npos);
+    EXPECT_NE(out.str().find("Race 1: "), std::string::npos);
+
     Session session = sessionAt(99);
     EXPECT_FALSE(session.startStream({seed, mostDice + 1, 1}));
     EXPECT_FALSE(session.goOnFrom({seed, -1, Backnet, 3}));
