@@ -1,24 +1,23 @@
-// The page's session and dice behind a small C interface that the page's JavaScript calls
-// (web/site/vellicor.mjs). Texts cross as UTF-8: the page passes a pointer and a size into the
-// module's memory, and every function that returns a text leaves it in one output buffer
-// (vellicor_output, vellicor_output_size) until the next call. Nothing here throws: the module
-// is built without exceptions, and a bad argument is refused with 0 or an empty text.
+// The page's session behind a small C interface that the page's JavaScript calls
+// (web/site/engine.js). Only conversions live here: the session itself is the dialog's. Texts
+// cross as UTF-8: the page passes a pointer and a size into the module's memory, and every
+// function that returns a text leaves it in one output buffer (vellicor_output,
+// vellicor_output_size) until the next call. Nothing here throws: the module is built without
+// exceptions, and a bad argument is refused with 0, -1 or an empty text.
 
 #include "formats/RaceFormat.h"
 #include "formats/RaceReader.h"
-#include "formats/RolledRace.h"
 #include "generation/Dice.h"
 #include "generation/Version.h"
+#include "session/Session.h"
+#include "session/SessionTables.h"
+#include "session/StoredSession.h"
 
 #include <emscripten/emscripten.h>
 
-#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
-#include <limits>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,34 +25,19 @@ using namespace vellicor;
 
 namespace {
 
-// One race of the session as the page keeps it: the race with its boxes' texts (notes
-// included) and the trace of its dice.
-struct SessionRace {
-    RolledRace race;
-    std::string trace;
-};
-
-// As many races as the dialog keeps; the oldest go first.
-constexpr std::size_t capacity = 1000;
 // Pieces of a long output, as vellicor-cli hands them on.
 constexpr std::size_t outputChunk = 64 * 1024;
 constexpr std::int32_t mostRacesAtOnce = 1'000'000;
 
-std::deque<SessionRace> session;
-// Where New goes on: the seed of the dice's stream and the number its next race gets.
-std::int32_t streamSeed = 0;
-std::int32_t nextNumber = 1;
-std::string rollingTrace;
-std::string output;
-// Whether the file opened last goes on from its last race.
-bool openedContinues = false;
-// The seed the dice were last seeded with; none before the first seeding.
-std::optional<std::int32_t> diceSeed;
-// The page has no standard output to trace to: the trace is kept with each race instead.
+// The page has no standard output to trace to: each race keeps its trace instead.
 [[maybe_unused]] const bool traceSilenced = [] {
     setTraceSink(nullptr);
     return true;
 }();
+
+Session session;
+Session::Opened opened;
+std::string output;
 
 // A long output in one format, handed out a chunk at a time: the session's races, or races
 // rolled straight into the output as vellicor-cli rolls them.
@@ -68,33 +52,20 @@ struct Writing {
 };
 Writing writing;
 
-// The profile's rolled numbers in a fixed order, so the page can keep a race without its texts.
-constexpr std::array<std::int32_t RaceProfile::*, 13> profileNumbers{
-    &RaceProfile::basicType,
-    &RaceProfile::racialOrigins,
-    &RaceProfile::kinshipStructure,
-    &RaceProfile::kinshipStructureExtension,
-    &RaceProfile::values,
-    &RaceProfile::politicalStructure,
-    &RaceProfile::politicalStructureExtension,
-    &RaceProfile::language,
-    &RaceProfile::worship,
-    &RaceProfile::worshipExtension,
-    &RaceProfile::xenoAcceptance,
-    &RaceProfile::problems,
-    &RaceProfile::problemsExtension};
-constexpr std::size_t profileSize = profileNumbers.size() + engineeringFields.size() * 3;
-std::array<std::int32_t, profileSize> profileOut{};
-
 const char *returned(std::string_view text)
 {
     output.assign(text);
     return output.c_str();
 }
 
+std::string_view textAt(const char *bytes, std::size_t size)
+{
+    return bytes == nullptr ? std::string_view() : std::string_view(bytes, size);
+}
+
 bool isFormat(std::int32_t format)
 {
-    return format >= 0 && format < static_cast<std::int32_t>(formatNames.size());
+    return format >= 0 && format < static_cast<std::int32_t>(fileFormats.size());
 }
 
 bool isRace(std::int32_t index)
@@ -102,60 +73,24 @@ bool isRace(std::int32_t index)
     return index >= 0 && static_cast<std::size_t>(index) < session.size();
 }
 
-Location toLocation(std::int32_t location)
-{
-    return rolledLocation(static_cast<Location>(location));
-}
-
 // Dice counts cross as JavaScript numbers: whole and from 0 up, or nothing.
 bool toDice(double value, std::int64_t &dice)
 {
-    constexpr double largest = 9007199254740991.0; // 2^53 - 1, the largest exact whole number
-    if (!std::isfinite(value) || value < 0 || value > largest || std::floor(value) != value)
+    if (!std::isfinite(value) || value < 0 || value > static_cast<double>(mostDice) ||
+        std::floor(value) != value)
         return false;
     dice = static_cast<std::int64_t>(value);
     return true;
 }
 
-void seedTheDice(std::int32_t seed)
+Location toLocation(std::int32_t location)
 {
-    seedDice(seed);
-    diceSeed = seed;
+    return rolledLocation(static_cast<Location>(location));
 }
 
-void keep(SessionRace race)
+std::string quoted(std::string_view text)
 {
-    session.push_back(std::move(race));
-    if (session.size() > capacity)
-        session.pop_front();
-}
-
-// Rolls the next race of the stream into `race`, its trace into `trace`.
-void rollInto(RolledRace &race, std::string &trace)
-{
-    rollingTrace.clear();
-    setTraceSink([](std::string_view line) { rollingTrace += line; });
-    race.roll();
-    setTraceSink(nullptr);
-    trace = std::move(rollingTrace);
-    rollingTrace.clear();
-}
-
-// The trace of a kept race, rolled again from its seed and dice, or nothing where that does not
-// give the race's profile (a file edited by hand) or its place is not known. Moves the dice: the
-// caller starts its stream again afterwards.
-std::string traceOf(const RolledRace &race)
-{
-    if (race.dice < 0)
-        return {};
-    // Races of one stream come in order, so the dice rarely need seeding again.
-    if (diceSeed != race.seed || diceDrawn() > race.dice)
-        seedTheDice(race.seed);
-    skipDice(race.dice - diceDrawn());
-    RolledRace again = race;
-    std::string trace;
-    rollInto(again, trace);
-    return again.profile == race.profile ? trace : std::string();
+    return '"' + std::string(text) + '"';
 }
 
 } // namespace
@@ -177,54 +112,43 @@ EMSCRIPTEN_KEEPALIVE const char *vellicor_version()
     return returned(VELLICOR_VERSION);
 }
 
-// The seed for a clock reading in seconds since 1970, as the dialog seeds its dice.
-EMSCRIPTEN_KEEPALIVE std::int32_t vellicor_seed_from_clock(double seconds)
+// The small tables the page shares with the dialog and vellicor-cli, as JSON: the formats with
+// their extensions and MIME types, the location names, the largest file the reader takes, the
+// session's capacity and the ranges of a race's values.
+EMSCRIPTEN_KEEPALIVE const char *vellicor_tables()
 {
-    return seedFromClock(static_cast<std::time_t>(std::isfinite(seconds) ? seconds : 0));
+    std::string tables = "{\"formats\":[";
+    for (const FileFormat &each : fileFormats) {
+        tables += (each.format == OutputFormat::Text ? "{\"name\":" : ",{\"name\":") +
+                  quoted(each.name) + ",\"label\":" + quoted(each.label) +
+                  ",\"extension\":" + quoted(each.extension) +
+                  ",\"mimeType\":" + quoted(each.mimeType) + '}';
+    }
+    tables += "],\"locations\":[";
+    for (std::size_t location = 0; location < locationNames.size(); ++location)
+        tables += (location > 0 ? "," : "") + quoted(locationNames[location]);
+    tables += "],\"largestFile\":" + std::to_string(largestRaceFile) +
+              ",\"capacity\":" + std::to_string(Session::capacity) +
+              ",\"mostDice\":" + std::to_string(mostDice) +
+              ",\"largestTypedDistance\":" + std::to_string(largestTypedDistance) + '}';
+    return returned(tables);
 }
 
-// Seeds the dice and skips `dice` faces, so that the next race is the one a heading "seed
-// `seed`, after `dice` dice" names; it gets the number `number`. False for a bad dice count.
-EMSCRIPTEN_KEEPALIVE bool vellicor_start(std::int32_t seed, double dice, std::int32_t number)
+// How Recent Sessions names a kept session, as the dialog names its session files.
+EMSCRIPTEN_KEEPALIVE const char *vellicor_session_label(std::int32_t year, std::int32_t month,
+                                                        std::int32_t day, std::int32_t hour,
+                                                        std::int32_t minute, std::int32_t seed,
+                                                        double races)
 {
-    std::int64_t skipped = 0;
-    if (!toDice(dice, skipped) || number < 1)
-        return false;
-    seedTheDice(seed);
-    skipDice(skipped);
-    streamSeed = seed;
-    nextNumber = number;
-    return true;
+    return returned(sessionLabel({year, month, day, hour, minute}, seed,
+                                 std::isfinite(races) ? static_cast<std::int64_t>(races) : 0));
 }
 
-EMSCRIPTEN_KEEPALIVE std::int32_t vellicor_stream_seed()
-{
-    return streamSeed;
-}
-
-EMSCRIPTEN_KEEPALIVE double vellicor_stream_dice()
-{
-    return static_cast<double>(diceDrawn());
-}
-
-EMSCRIPTEN_KEEPALIVE std::int32_t vellicor_next_number()
-{
-    return nextNumber;
-}
-
-// Rolls the next race for `location` and `lightyears` and adds it at the end of the session, as
-// the dialog's New does. Returns how many races the session holds.
+// Rolls the next race for `location` and `lightyears` at the end of the session and shows it,
+// as the dialog's New does. Returns how many races the session holds.
 EMSCRIPTEN_KEEPALIVE std::int32_t vellicor_roll(std::int32_t location, std::int32_t lightyears)
 {
-    SessionRace rolled;
-    rolled.race.number = nextNumber;
-    rolled.race.seed = streamSeed;
-    rolled.race.location = toLocation(location);
-    rolled.race.lightyears = lightyears;
-    rolled.race.profile.randomSeed = streamSeed;
-    rollInto(rolled.race, rolled.trace);
-    nextNumber = nextNumber == std::numeric_limits<std::int32_t>::max() ? 1 : nextNumber + 1;
-    keep(std::move(rolled));
+    session.roll(toLocation(location), lightyears);
     return static_cast<std::int32_t>(session.size());
 }
 
@@ -233,9 +157,33 @@ EMSCRIPTEN_KEEPALIVE std::int32_t vellicor_size()
     return static_cast<std::int32_t>(session.size());
 }
 
-EMSCRIPTEN_KEEPALIVE void vellicor_clear()
+// The race on screen, -1 while there is none.
+EMSCRIPTEN_KEEPALIVE std::int32_t vellicor_position()
 {
-    session.clear();
+    return session.isEmpty() ? -1 : static_cast<std::int32_t>(session.currentIndex());
+}
+
+EMSCRIPTEN_KEEPALIVE bool vellicor_show(std::int32_t index)
+{
+    return isRace(index) && session.show(static_cast<std::size_t>(index));
+}
+
+EMSCRIPTEN_KEEPALIVE bool vellicor_go_back()
+{
+    return session.goBack();
+}
+
+EMSCRIPTEN_KEEPALIVE bool vellicor_go_forward()
+{
+    return session.goForward();
+}
+
+// Shows the race a link names and goes on after it; false for a link out of range.
+EMSCRIPTEN_KEEPALIVE bool vellicor_go_on_from(std::int32_t seed, double dice, std::int32_t location,
+                                              std::int32_t lightyears)
+{
+    RaceLink link{seed, 0, static_cast<Location>(location), lightyears};
+    return toDice(dice, link.dice) && session.goOnFrom(link);
 }
 
 // One race in one format, exactly as vellicor-cli writes a run of that one race.
@@ -243,132 +191,67 @@ EMSCRIPTEN_KEEPALIVE const char *vellicor_race(std::int32_t index, std::int32_t 
 {
     if (!isRace(index) || !isFormat(format))
         return returned({});
-    RaceWriter writer(static_cast<OutputFormat>(format));
-    output.assign(writer.opening());
-    writer.append(output, session[static_cast<std::size_t>(index)].race);
-    output += writer.closing();
-    return output.c_str();
+    return returned(
+        session.raceText(static_cast<std::size_t>(index), static_cast<OutputFormat>(format)));
 }
 
 EMSCRIPTEN_KEEPALIVE const char *vellicor_heading(std::int32_t index)
 {
-    return returned(isRace(index) ? raceHeading(session[static_cast<std::size_t>(index)].race)
+    return returned(isRace(index) ? raceHeading(session.at(static_cast<std::size_t>(index)).race)
                                   : std::string());
 }
 
-EMSCRIPTEN_KEEPALIVE const char *vellicor_trace(std::int32_t index)
+EMSCRIPTEN_KEEPALIVE const char *vellicor_dice_log(std::int32_t index)
 {
-    return returned(isRace(index) ? session[static_cast<std::size_t>(index)].trace : std::string());
+    return returned(isRace(index) ? session.diceLogEntry(static_cast<std::size_t>(index))
+                                  : std::string());
 }
 
 // What the user made of a box's text: notes stay with their race.
 EMSCRIPTEN_KEEPALIVE bool vellicor_set_text(std::int32_t index, std::int32_t category,
                                             const char *text, std::size_t size)
 {
-    if (!isRace(index) || category < 0 || category >= 10 || (text == nullptr && size > 0))
+    if (!isRace(index) || category < 0 || (text == nullptr && size > 0))
         return false;
-    session[static_cast<std::size_t>(index)].race.texts[static_cast<std::size_t>(category)] =
-        std::string(text == nullptr ? "" : text, size);
+    session.setText(static_cast<std::size_t>(index), static_cast<std::size_t>(category),
+                    std::string(textAt(text, size)));
     return true;
 }
 
-// The rolled numbers of a race's profile, for the page to keep: profileSize numbers in the
-// order of profileNumbers, then each engineering field's three ratings.
-EMSCRIPTEN_KEEPALIVE const std::int32_t *vellicor_profile(std::int32_t index)
+// The session in the small form the page keeps in the browser's storage.
+EMSCRIPTEN_KEEPALIVE const char *vellicor_store()
 {
-    profileOut.fill(-1);
-    if (!isRace(index))
-        return profileOut.data();
-    const RaceProfile &profile = session[static_cast<std::size_t>(index)].race.profile;
-    std::size_t at = 0;
-    for (const auto member : profileNumbers)
-        profileOut[at++] = profile.*member;
-    for (const auto field : engineeringFields) {
-        profileOut[at++] = (profile.*field).diffLevel;
-        profileOut[at++] = (profile.*field).rankBonus;
-        profileOut[at++] = (profile.*field).miscMod;
-    }
-    return profileOut.data();
+    return returned(storedSession(session));
 }
 
-EMSCRIPTEN_KEEPALIVE std::size_t vellicor_profile_size()
+// Replaces the session with one the page kept; false (nothing changes) when it cannot be used.
+EMSCRIPTEN_KEEPALIVE bool vellicor_restore(const char *stored, std::size_t size)
 {
-    return profileSize;
+    return (stored != nullptr || size == 0) && restoreStoredSession(session, textAt(stored, size));
 }
 
-// Adds a race kept by the page: its facts and profile, with the texts its profile describes
-// (the page then sets its notes). Its trace is rolled again from its seed and dice where that
-// gives the same profile. Moves the dice: the page starts its stream again afterwards.
-EMSCRIPTEN_KEEPALIVE std::int32_t vellicor_restore(std::int32_t number, std::int32_t seed,
-                                                   double dice, std::int32_t location,
-                                                   std::int32_t lightyears,
-                                                   const std::int32_t *profile)
-{
-    SessionRace kept;
-    RolledRace &race = kept.race;
-    // -1: a race read from a file that did not say where it was in its stream.
-    if (profile == nullptr || (dice != -1 && !toDice(dice, race.dice)))
-        return -1;
-    if (dice == -1)
-        race.dice = -1;
-    race.number = number;
-    race.seed = seed;
-    race.location = toLocation(location);
-    race.lightyears = lightyears;
-    race.profile.randomSeed = seed;
-    std::size_t at = 0;
-    for (const auto member : profileNumbers)
-        race.profile.*member = profile[at++];
-    for (const auto field : engineeringFields) {
-        (race.profile.*field).diffLevel = profile[at++];
-        (race.profile.*field).rankBonus = profile[at++];
-        (race.profile.*field).miscMod = profile[at++];
-    }
-    for (std::size_t category = 0; category < race.texts.size(); ++category)
-        race.texts[category] = race.profile.describe(static_cast<Category>(category));
-
-    kept.trace = traceOf(race);
-    keep(std::move(kept));
-    return static_cast<std::int32_t>(session.size());
-}
-
-// Reads a file of races as Vellicor writes them in JSON (the dialog's session files and Save
-// Races, vellicor-cli --format json, this page's downloads) and adds them at the end of the
-// session, the newest `capacity` where it holds more. Returns how many were added, or -1 with the
-// reason in the output buffer. When the file can go on (vellicor_open_continues()), New rolls the
-// race its session would have rolled next; otherwise the page starts a new stream.
-
+// Replaces the session with a file of races as Vellicor writes them in JSON. Returns how many
+// races are kept, or -1 with the reason in the output buffer; vellicor_opened() then says how
+// many the file held and whether New goes on where it stopped.
 EMSCRIPTEN_KEEPALIVE std::int32_t vellicor_open(const char *bytes, std::size_t size)
 {
     if (bytes == nullptr && size > 0)
         return -1;
-    RaceFile file = readRaces(std::string_view(bytes == nullptr ? "" : bytes, size));
+    RaceFile file = readRaces(textAt(bytes, size));
     if (!file.error.empty()) {
         output = file.error;
         return -1;
     }
-    const std::size_t first = file.races.size() > capacity ? file.races.size() - capacity : 0;
-    for (std::size_t index = first; index < file.races.size(); ++index) {
-        SessionRace opened;
-        opened.trace = traceOf(file.races[index]);
-        opened.race = std::move(file.races[index]);
-        keep(std::move(opened));
-    }
-    const RolledRace &last = session.back().race;
-    openedContinues = file.canContinue();
-    if (openedContinues) {
-        seedTheDice(last.seed);
-        skipDice(file.diceAfterLast);
-        streamSeed = last.seed;
-        nextNumber = last.number == std::numeric_limits<std::int32_t>::max() ? 1 : last.number + 1;
-    }
+    opened = session.open(std::move(file));
     output.clear();
-    return static_cast<std::int32_t>(file.races.size() - first);
+    return static_cast<std::int32_t>(opened.kept);
 }
 
-EMSCRIPTEN_KEEPALIVE bool vellicor_open_continues()
+EMSCRIPTEN_KEEPALIVE const char *vellicor_opened()
 {
-    return openedContinues;
+    return returned("{\"inFile\":" + std::to_string(opened.inFile) +
+                    ",\"kept\":" + std::to_string(opened.kept) +
+                    ",\"continues\":" + (opened.continues ? "true" : "false") + '}');
 }
 
 // Starts writing every race of the session in `format`, as vellicor-cli writes a run of them.
@@ -384,8 +267,8 @@ EMSCRIPTEN_KEEPALIVE bool vellicor_write_session(std::int32_t format)
 }
 
 // Starts writing `count` races rolled from `seed` after `dice` dice, untraced, exactly as
-// `vellicor-cli --seed --dice --location --lightyears --count --format` writes them. The
-// session's stream is not touched.
+// `vellicor-cli --seed --dice --location --lightyears --count --format` writes them, for the
+// benchmark. The session rolls from its own stream whatever this moves.
 EMSCRIPTEN_KEEPALIVE bool vellicor_write_races(std::int32_t seed, double dice,
                                                std::int32_t location, std::int32_t lightyears,
                                                std::int32_t count, std::int32_t format)
@@ -402,7 +285,7 @@ EMSCRIPTEN_KEEPALIVE bool vellicor_write_races(std::int32_t seed, double dice,
     writing.race.location = toLocation(location);
     writing.race.lightyears = lightyears;
     writing.race.profile.randomSeed = seed;
-    seedTheDice(seed);
+    seedDice(seed);
     skipDice(skipped);
     return true;
 }
@@ -410,18 +293,16 @@ EMSCRIPTEN_KEEPALIVE bool vellicor_write_races(std::int32_t seed, double dice,
 // The next piece of what is being written, in the output buffer: its size, 0 when all is out.
 EMSCRIPTEN_KEEPALIVE std::size_t vellicor_next_chunk()
 {
-    if (!writing.active) {
-        output.clear();
-        return 0;
-    }
     output.clear();
+    if (!writing.active)
+        return 0;
     if (!writing.opened) {
         output += writing.writer.opening();
         writing.opened = true;
     }
     while (writing.done < writing.count && output.size() < outputChunk) {
         if (writing.fromSession) {
-            writing.writer.append(output, session[writing.done].race);
+            writing.writer.append(output, session.at(writing.done).race);
         } else {
             writing.race.number = static_cast<std::int32_t>(writing.done + 1);
             writing.race.roll();

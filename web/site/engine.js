@@ -93,24 +93,22 @@ class Engine {
         return this.#outputText();
     }
 
-    seedFromClock(milliseconds) {
-        return this.#wasm._vellicor_seed_from_clock(Math.floor(milliseconds / 1000));
+    // The tables shared with the dialog and vellicor-cli: formats (name, label, extension,
+    // mimeType), location names, the largest file the reader takes, the session's capacity and
+    // the ranges of a race's values.
+    tables() {
+        this.#wasm._vellicor_tables();
+        return JSON.parse(this.#outputText());
     }
 
-    // The next race is the one after `dice` dice of `seed`, numbered `number`.
-    start(seed, dice, number = 1) {
-        return this.#wasm._vellicor_start(seed, dice, number) !== 0;
+    // "9 Dec 2026 20:15 — seed 1796823905, 21 races", for a session started at `start` (a Date).
+    sessionLabel(start, seed, races) {
+        this.#wasm._vellicor_session_label(start.getFullYear(), start.getMonth() + 1,
+            start.getDate(), start.getHours(), start.getMinutes(), seed, races);
+        return this.#outputText();
     }
 
-    stream() {
-        return {
-            seed: this.#wasm._vellicor_stream_seed(),
-            dice: this.#wasm._vellicor_stream_dice(),
-            number: this.#wasm._vellicor_next_number(),
-        };
-    }
-
-    // Rolls the next race onto the end of the session; returns the session's size.
+    // Rolls the next race onto the end of the session and shows it; returns the session's size.
     roll(location, lightyears) {
         return this.#wasm._vellicor_roll(location, lightyears);
     }
@@ -119,8 +117,26 @@ class Engine {
         return this.#wasm._vellicor_size();
     }
 
-    clear() {
-        this.#wasm._vellicor_clear();
+    // The index of the race on screen, -1 while there is none.
+    position() {
+        return this.#wasm._vellicor_position();
+    }
+
+    show(index) {
+        return this.#wasm._vellicor_show(index) !== 0;
+    }
+
+    goBack() {
+        return this.#wasm._vellicor_go_back() !== 0;
+    }
+
+    goForward() {
+        return this.#wasm._vellicor_go_forward() !== 0;
+    }
+
+    // Shows the race a link names ({ seed, dice, location, lightyears }) and goes on after it.
+    goOnFrom({ seed, dice, location, lightyears }) {
+        return this.#wasm._vellicor_go_on_from(seed, dice, location, lightyears) !== 0;
     }
 
     // One race in one of `formats`, as vellicor-cli writes it.
@@ -139,8 +155,9 @@ class Engine {
         return this.#outputText();
     }
 
-    trace(index) {
-        this.#wasm._vellicor_trace(index);
+    // The race's heading and trace lines, as the Dice Log shows them.
+    diceLogEntry(index) {
+        this.#wasm._vellicor_dice_log(index);
         return this.#outputText();
     }
 
@@ -149,36 +166,27 @@ class Engine {
             this.#wasm._vellicor_set_text(index, category, pointer, size) !== 0);
     }
 
-    // The race's rolled numbers, enough with its facts to keep it.
-    profile(index) {
-        const start = this.#wasm._vellicor_profile(index);
-        const size = this.#wasm._vellicor_profile_size();
-        return Array.from(new Int32Array(this.#wasm.HEAPU8.buffer, start, size));
+    // The session in the small form the page keeps, and back.
+    store() {
+        this.#wasm._vellicor_store();
+        return this.#outputText();
     }
 
-    // Adds a kept race with the texts its profile describes; false if it cannot be one.
-    restore({ number, seed, dice, location, lightyears, profile }) {
-        const size = this.#wasm._vellicor_profile_size();
-        if (!Array.isArray(profile) || profile.length !== size) return false;
-        const pointer = this.#wasm._malloc(size * 4);
-        try {
-            new Int32Array(this.#wasm.HEAPU8.buffer, pointer, size).set(profile);
-            return this.#wasm._vellicor_restore(number, seed, dice, location, lightyears,
-                pointer) > 0;
-        } finally {
-            this.#wasm._free(pointer);
-        }
+    restore(text) {
+        return this.#withText(text, (pointer, size) =>
+            this.#wasm._vellicor_restore(pointer, size) !== 0);
     }
 
-    // Adds the races of a JSON file of races at the end of the session: { added, continues } or
-    // { error }, one line saying what is wrong with the file.
+    // Replaces the session with a JSON file of races: { inFile, kept, continues } or { error },
+    // one line saying what is wrong with the file.
     openSession(bytes) {
         const pointer = this.#wasm._malloc(Math.max(bytes.length, 1));
         try {
             this.#wasm.HEAPU8.set(bytes, pointer);
-            const added = this.#wasm._vellicor_open(pointer, bytes.length);
-            if (added < 0) return { error: this.#outputText() };
-            return { added, continues: this.#wasm._vellicor_open_continues() !== 0 };
+            if (this.#wasm._vellicor_open(pointer, bytes.length) < 0)
+                return { error: this.#outputText() };
+            this.#wasm._vellicor_opened();
+            return JSON.parse(this.#outputText());
         } finally {
             this.#wasm._free(pointer);
         }
@@ -196,15 +204,10 @@ class Engine {
     // chunk of bytes handed to `use` as it is written (a view valid only during the call). False
     // if the request is not one vellicor-cli would take. The session's stream is not moved.
     writeRaces({ seed, dice = 0, location, lightyears, count, format }, use) {
-        const stream = this.stream();
-        try {
-            if (!this.#wasm._vellicor_write_races(seed, dice, location, lightyears, count, format))
-                return false;
-            this.#eachChunk(use);
-            return true;
-        } finally {
-            this.start(stream.seed, stream.dice, stream.number); // New goes on where it was
-        }
+        if (!this.#wasm._vellicor_write_races(seed, dice, location, lightyears, count, format))
+            return false;
+        this.#eachChunk(use);
+        return true;
     }
 
     // The same races as pieces of bytes to make one Blob of.

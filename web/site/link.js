@@ -1,10 +1,6 @@
 // The address of a race: #seed=S&dice=K&location=inner|frontier|backnet&lightyears=D, all that
-// rolls it again (vellicor-cli --seed S --dice K --location L --lightyears D).
-import { largestDistance } from './distance.js';
-
-// How links (and vellicor-cli's --location) spell the locations, by value.
-export const locationNames = Object.freeze(['inner', 'frontier', 'backnet']);
-
+// rolls it again (vellicor-cli --seed S --dice K --location L --lightyears D). The location
+// names and the ranges are the module's tables, the same as the reader's and vellicor-cli's.
 const int32Min = -2147483648;
 const int32Max = 2147483647;
 
@@ -14,13 +10,13 @@ function wholeNumber(text, min, max) {
     return Number.isSafeInteger(value) && value >= min && value <= max ? value : null;
 }
 
-export function raceFragment({ seed, dice, location, lightyears }) {
+export function raceFragment({ seed, dice, location, lightyears }, locationNames) {
     return `#seed=${seed}&dice=${dice}&location=${locationNames[location]}&lightyears=${lightyears}`;
 }
 
 // What a fragment names: null when there is none, { race } when it names one, { problem } (a
 // short sentence) when a value is missing or wrong.
-export function parseFragment(fragment) {
+export function parseFragment(fragment, { locations, mostDice }) {
     const text = fragment.startsWith('#') ? fragment.slice(1) : fragment;
     if (text === '') return null;
     let values;
@@ -31,12 +27,12 @@ export function parseFragment(fragment) {
     }
     const rules = [
         ['seed', (v) => wholeNumber(v, int32Min, int32Max)],
-        ['dice', (v) => wholeNumber(v, 0, int32Max)],
+        ['dice', (v) => wholeNumber(v, 0, mostDice)],
         ['location', (v) => {
-            const index = locationNames.indexOf(v.toLowerCase());
+            const index = locations.indexOf(v.toLowerCase());
             return index >= 0 ? index : null;
         }],
-        ['lightyears', (v) => wholeNumber(v, 0, largestDistance)],
+        ['lightyears', (v) => wholeNumber(v, int32Min, int32Max)],
     ];
     const race = {};
     for (const [key, parse] of rules) {

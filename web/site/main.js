@@ -3,7 +3,7 @@
 import { categoryCount, formats, loadEngine } from './engine.js';
 import { digitsAfterEdit, digitsOnlyNote, distanceWarning, parseLightyears } from './distance.js';
 import { parseFragment, raceFragment } from './link.js';
-import { loadStoredSession, storeSession } from './storage.js';
+import { keptSessions, loadStoredSession, newSessionKey, readKeptSession, storeSession } from './storage.js';
 
 const element = (id) => document.getElementById(id);
 
@@ -24,19 +24,16 @@ const ui = {
     warningText: element('warning-text'),
     about: element('about'),
     openFile: element('open-file'),
+    recent: element('recent'),
+    recentList: element('recent-list'),
 };
 
-const fileExtensions = ['txt', 'md', 'json'];
-const mimeTypes = ['text/plain', 'text/markdown', 'application/json'];
-const formatNames = ['text', 'Markdown', 'JSON'];
 const storeDelay = 400; // milliseconds after the last New or key before the session is kept
 
 let engine;
-// What the page shows of each race of the engine's session, in the same order: the facts of its
-// heading, the texts of its boxes and the texts its profile describes (to keep notes only).
-const races = [];
-let position = -1;
-// The distance the last race was rolled with, which an unusable box falls back on.
+// The tables shared with the dialog: formats, location names, the reader's limit.
+let tables;
+// The distance the race on screen was rolled with, which an unusable box falls back on.
 let lightyears = 0;
 let distanceText = '0';
 let storeTimer = 0;
@@ -48,30 +45,18 @@ function say(message) {
 
 // ----- The session -----
 
-function mirrorOf(index) {
-    const race = engine.race(index);
-    const texts = race.categories.map((category) => category.text);
-    return {
-        number: race.race,
-        seed: race.seed,
-        dice: race.dice ?? -1, // not known for some races read from older files
-        location: race.location.value,
-        lightyears: race.lightyears,
-        texts,
-        described: texts.slice(),
-    };
+// The facts of a race the module holds: race, seed, dice (null where not known), location,
+// lightyears and categories.
+function raceAt(index) {
+    return engine.race(index);
 }
 
-// Brings the mirror in line after races were added at the end of the engine's session (which
-// drops its oldest beyond its capacity).
-function mirrorAdded(added) {
-    const size = engine.size();
-    for (let index = size - added; index < size; ++index) races.push(mirrorOf(index));
-    races.splice(0, races.length - size);
+function linkable(race) {
+    return race.dice !== null && race.dice !== undefined;
 }
 
-function currentRace() {
-    return races[position];
+function linkOf(race) {
+    return raceFragment({ ...race, location: race.location.value }, tables.locations);
 }
 
 function checkedLocation() {
@@ -79,10 +64,11 @@ function checkedLocation() {
     return checked < 0 ? 0 : checked;
 }
 
-function showRace(index) {
-    position = index;
-    const race = currentRace();
-    race.texts.forEach((text, category) => {
+// Puts the module's race on screen into the boxes, the radio buttons and the distance box.
+function showRace() {
+    const position = engine.position();
+    const race = raceAt(position);
+    race.categories.forEach(({ text }, category) => {
         ui.boxes[category].value = text.replaceAll('\r\n', '\n');
     });
     // Scrolling after all ten values are in lays the page out once, not once a box.
@@ -91,58 +77,54 @@ function showRace(index) {
         box.scrollLeft = 0;
     }
     ui.radios.forEach((radio, location) => {
-        radio.checked = location === race.location;
+        radio.checked = location === race.location.value;
     });
     lightyears = race.lightyears;
     distanceText = String(lightyears);
     ui.distance.value = distanceText;
     ui.previous.disabled = position <= 0;
-    ui.next.disabled = position >= races.length - 1;
+    ui.next.disabled = position >= engine.size() - 1;
     // The address names the race on screen, without adding to the browser's history.
-    history.replaceState(null, '', race.dice >= 0 ? raceFragment(race) : window.location.pathname);
+    history.replaceState(null, '', linkable(race) ? linkOf(race) : window.location.pathname);
 }
 
 function rollNewRace() {
     const text = ui.distance.value;
-    const warning = distanceWarning(text, lightyears);
+    // The race's own distance, as shown, is kept: a file's race may lie where no one can type.
+    const warning = text === String(lightyears) ? null : distanceWarning(text, lightyears);
     const distance = parseLightyears(text);
     if (distance !== null) lightyears = distance;
-    mirrorAdded(engine.roll(checkedLocation(), lightyears) > 0 ? 1 : 0);
-    showRace(races.length - 1);
-    if (!ui.diceLog.hidden) appendToDiceLog(position);
+    engine.roll(checkedLocation(), lightyears);
+    showRace();
+    if (!ui.diceLog.hidden) appendToDiceLog(engine.position());
     scheduleStore();
     if (warning) showWarning(warning, ui.distance);
 }
 
-// Starts the dice at `race` (seed, dice) and rolls it at its location and distance.
+// Shows the race a link names, and New goes on after it.
 function openRace(race) {
-    engine.start(race.seed, race.dice, 1);
-    ui.radios[race.location].checked = true;
-    ui.distance.value = String(race.lightyears);
-    rollNewRace();
-}
-
-function freshRace() {
-    engine.start(engine.seedFromClock(Date.now()), 0, 1);
-    rollNewRace();
+    engine.goOnFrom(race);
+    showRace();
+    if (!ui.diceLog.hidden) showDiceLog();
+    scheduleStore();
 }
 
 function showPreviousRace() {
-    if (position <= 0) return;
-    showRace(position - 1);
+    if (!engine.goBack()) return;
+    showRace();
+    if (!ui.diceLog.hidden) showDiceLog();
     scheduleStore(); // a reload comes back to this race
 }
 
 function showNextRace() {
-    if (position >= races.length - 1) return;
-    showRace(position + 1);
+    if (!engine.goForward()) return;
+    showRace();
+    if (!ui.diceLog.hidden) showDiceLog();
     scheduleStore();
 }
 
 function keepNote(category) {
-    const text = ui.boxes[category].value.replaceAll('\n', '\r\n');
-    currentRace().texts[category] = text;
-    engine.setText(position, category, text);
+    engine.setText(engine.position(), category, ui.boxes[category].value.replaceAll('\n', '\r\n'));
     scheduleStore();
 }
 
@@ -184,31 +166,11 @@ function editDistance() {
 
 // ----- Keeping the session -----
 
-function storedRace(race, index) {
-    const notes = {};
-    race.texts.forEach((text, category) => {
-        if (text !== race.described[category]) notes[category] = text;
-    });
-    return {
-        number: race.number,
-        seed: race.seed,
-        dice: race.dice,
-        location: race.location,
-        lightyears: race.lightyears,
-        profile: engine.profile(index),
-        notes,
-    };
-}
-
 function storeNow() {
     clearTimeout(storeTimer);
     storeTimer = 0;
-    const kept = storeSession({
-        version: 1,
-        position,
-        stream: engine.stream(),
-        races: races.map(storedRace),
-    });
+    const first = raceAt(0);
+    const kept = storeSession(engine.store(), { seed: first.seed, races: engine.size() });
     if (!kept && !storageFailureShown) {
         storageFailureShown = true;
         say('This browser does not keep the session (its storage is full or refused): ' +
@@ -221,31 +183,47 @@ function scheduleStore() {
     storeTimer = setTimeout(storeNow, storeDelay);
 }
 
-// Puts a kept session back; false when there is none or it cannot be used.
-function restoreSession(stored) {
-    if (!stored || stored.version !== 1 || !Array.isArray(stored.races) || !stored.stream)
-        return false;
-    for (const race of stored.races) {
-        if (!engine.restore(race)) continue;
-        const index = engine.size() - 1;
-        const mirror = mirrorOf(index);
-        for (const [key, text] of Object.entries(race.notes ?? {})) {
-            const category = Number(key);
-            if (typeof text === 'string' && engine.setText(index, category, text))
-                mirror.texts[category] = text;
-        }
-        races.push(mirror);
+// The session on screen is kept before another takes its place, under a key of its own.
+function keepBeforeReplacing() {
+    storeNow();
+    newSessionKey();
+}
+
+function showRecentSessions() {
+    ui.recentList.replaceChildren();
+    const sessions = keptSessions();
+    for (const { key, started, seed, races } of sessions) {
+        const start = new Date(started);
+        const item = document.createElement('li');
+        const button = document.createElement('button');
+        button.type = 'button';
+        button.textContent = engine.sessionLabel(start, seed, races);
+        button.addEventListener('click', () => {
+            ui.recent.close();
+            bringBack(key);
+        });
+        item.append(button);
+        ui.recentList.append(item);
     }
-    races.splice(0, races.length - engine.size());
-    const { seed, dice, number } = stored.stream;
-    if (races.length === 0 || !engine.start(seed, dice, number)) {
-        engine.clear();
-        races.length = 0;
-        return false;
+    if (sessions.length === 0) {
+        const item = document.createElement('li');
+        item.textContent = 'No other sessions kept yet';
+        ui.recentList.append(item);
     }
-    const at = Number.isInteger(stored.position) ? stored.position : races.length - 1;
-    showRace(Math.min(Math.max(at, 0), races.length - 1));
-    return true;
+    ui.recent.showModal();
+}
+
+function bringBack(key) {
+    const stored = readKeptSession(key);
+    keepBeforeReplacing();
+    if (stored === null || !engine.restore(stored)) {
+        say('That session could not be read back.');
+        return;
+    }
+    showRace();
+    if (!ui.diceLog.hidden) showDiceLog();
+    storeNow();
+    say(`Brought back a session of ${engine.size()} ${engine.size() === 1 ? 'race' : 'races'}.`);
 }
 
 // ----- Copy, save, open -----
@@ -272,15 +250,16 @@ async function copy(text, what) {
 }
 
 function copyRace(format) {
-    copy(engine.raceText(position, format), `the race as ${formatNames[format]}`);
+    copy(engine.raceText(engine.position(), format), `the race as ${tables.formats[format].label}`);
 }
 
 function copyLink() {
-    if (currentRace().dice < 0) {
+    const race = raceAt(engine.position());
+    if (!linkable(race)) {
         say('This race was read from a file that does not say where it lies in its dice, so no link can name it.');
         return;
     }
-    copy(new URL(raceFragment(currentRace()), window.location.href).href, 'the link to the race');
+    copy(new URL(linkOf(race), window.location.href).href, 'the link to the race');
 }
 
 function today() {
@@ -290,25 +269,24 @@ function today() {
 }
 
 function saveRaces(format) {
-    const blob = new Blob(engine.sessionChunks(format), { type: mimeTypes[format] });
+    const { extension, label, mimeType } = tables.formats[format];
+    const blob = new Blob(engine.sessionChunks(format), { type: mimeType });
     const link = document.createElement('a');
     link.href = URL.createObjectURL(blob);
-    link.download = `vellicor-races-${today()}.${fileExtensions[format]}`;
+    link.download = `vellicor-races-${today()}.${extension}`;
     document.body.append(link);
     link.click();
     link.remove();
     setTimeout(() => URL.revokeObjectURL(link.href), 60_000);
-    say(`Saved ${races.length} ${races.length === 1 ? 'race' : 'races'} as ${formatNames[format]}.`);
+    const count = engine.size();
+    say(`Saved ${count} ${count === 1 ? 'race' : 'races'} as ${label}.`);
 }
-
-// The largest file the reader takes; anything larger is refused before it is read.
-const largestFile = 64 * 1024 * 1024;
 
 async function openSession(file) {
     const refuse = (reason) =>
         showWarning(`${file.name} could not be opened.\n\n${reason}`, element('open'));
-    if (file.size > largestFile) {
-        refuse('The file is larger than 64 MiB.');
+    if (file.size > tables.largestFile) {
+        refuse(`The file is larger than ${tables.largestFile / 1048576} MiB.`);
         return;
     }
     let bytes;
@@ -318,40 +296,37 @@ async function openSession(file) {
         refuse(`It could not be read: ${error.message}`);
         return;
     }
-    const before = races.length;
+    keepBeforeReplacing();
     const opened = engine.openSession(bytes);
     if (opened.error) {
         refuse(`${opened.error.charAt(0).toUpperCase()}${opened.error.slice(1)}.`);
         return;
     }
-    mirrorAdded(opened.added);
-    if (!opened.continues) engine.start(engine.seedFromClock(Date.now()), 0, 1);
-    showRace(races.length - 1);
+    showRace();
     if (!ui.diceLog.hidden) showDiceLog();
-    scheduleStore();
-    const dropped = before + opened.added - races.length;
+    storeNow();
+    const races = (count) => `${count.toLocaleString('en')} ${count === 1 ? 'race' : 'races'}`;
     say([
-        `Opened ${file.name}: ${opened.added} ${opened.added === 1 ? 'race' : 'races'}.`,
-        dropped > 0 ? `The oldest ${dropped} of this page's races made room: it keeps 1,000.` : '',
+        `Opened ${file.name}: ${races(opened.kept)}.`,
+        opened.inFile > opened.kept ? `It holds ${races(opened.inFile)}; the newest ` +
+            `${opened.kept.toLocaleString('en')} are shown.` : '',
         opened.continues ? 'New goes on where that session stopped.'
             : 'Its dice cannot be followed on: New starts new dice.',
+        'Recent Sessions brings back the session it replaced.',
     ].filter(Boolean).join(' '));
 }
 
 // ----- The Dice Log -----
 
-function diceLogEntry(index) {
-    return `${engine.heading(index)}\n${engine.trace(index)}`.replace(/\n$/, '');
-}
-
 function showDiceLog() {
-    ui.diceLogText.textContent = races.map((_, index) => diceLogEntry(index)).join('\n\n');
+    const entries = Array.from({ length: engine.size() }, (_, index) => engine.diceLogEntry(index));
+    ui.diceLogText.textContent = entries.join('\n\n');
     ui.diceLogText.scrollTop = ui.diceLogText.scrollHeight;
 }
 
 function appendToDiceLog(index) {
     const text = ui.diceLogText.textContent;
-    ui.diceLogText.textContent = (text ? `${text}\n\n` : '') + diceLogEntry(index);
+    ui.diceLogText.textContent = (text ? `${text}\n\n` : '') + engine.diceLogEntry(index);
     ui.diceLogText.scrollTop = ui.diceLogText.scrollHeight;
 }
 
@@ -441,12 +416,11 @@ function wire() {
     ui.diceLogToggle.addEventListener('click', () => toggleDiceLog(ui.diceLog.hidden));
     element('dice-log-close').addEventListener('click', () => toggleDiceLog(false));
     element('about-open').addEventListener('click', () => ui.about.showModal());
+    element('recent-open').addEventListener('click', showRecentSessions);
     document.addEventListener('keydown', onKeyDown);
     // A link to another race typed into the address bar or followed from elsewhere.
     window.addEventListener('hashchange', () => {
-        if (races.length && currentRace().dice >= 0 &&
-            window.location.hash === raceFragment(currentRace())) return;
-        openFromAddress();
+        if (window.location.hash !== onScreenFragment()) openFromAddress();
     });
     // Whatever is not kept yet is kept before the page goes.
     window.addEventListener('pagehide', () => {
@@ -454,32 +428,37 @@ function wire() {
     });
 }
 
-// Shows the race the address names (read before anything else sets it), if it names one.
-function openFromAddress(link = parseFragment(window.location.hash)) {
-    const named = link?.race;
-    // A race of the session (a reload, or an address it gave out) is shown where it is.
-    const index = named ? races.findIndex((race) => race.seed === named.seed &&
-        race.dice === named.dice && race.location === named.location &&
-        race.lightyears === named.lightyears) : -1;
-    if (index >= 0) {
-        showRace(index);
-        scheduleStore();
-    } else if (named) {
-        openRace(named);
+// The address of the race on screen, or '' when it has none.
+function onScreenFragment() {
+    if (engine.size() === 0) return '';
+    const race = raceAt(engine.position());
+    return linkable(race) ? linkOf(race) : '';
+}
+
+// Shows the race the address names (read before anything else sets it), if it names one: New
+// goes on from it, whether or not the session holds it.
+function openFromAddress(link = parseFragment(window.location.hash, tables)) {
+    if (link?.race) {
+        openRace(link.race);
     } else if (link?.problem) {
         say(`${link.problem} Here is a fresh race instead.`);
-        freshRace();
+        rollNewRace();
     }
     return link !== null;
 }
 
 async function start() {
     engine = await loadEngine();
+    tables = engine.tables();
     element('about-build').textContent = `Version ${engine.version()}, in the browser`;
     wire();
-    const link = parseFragment(window.location.hash);
-    const restored = restoreSession(loadStoredSession());
-    if (!openFromAddress(link) && !restored) freshRace();
+    const link = parseFragment(window.location.hash, tables);
+    const { text, own } = await loadStoredSession();
+    const restored = text !== null && engine.restore(text);
+    if (restored) showRace();
+    // A reload of the tab's own address shows its race and changes nothing else.
+    const reload = restored && own && window.location.hash === onScreenFragment();
+    if (!reload && !openFromAddress(link) && !restored) rollNewRace();
     // The focus starts on New, as in the dialog, without scrolling a phone's page down to it.
     ui.newButton.focus({ preventScroll: true });
     // The benchmark measures from the navigation to here: the first race on screen.

@@ -3,7 +3,12 @@
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
 import { digitsAfterEdit, distanceWarning, parseLightyears } from '../site/distance.js';
-import { parseFragment, raceFragment } from '../site/link.js';
+import { parseFragment as parseWith, raceFragment as fragmentWith } from '../site/link.js';
+
+// The module's tables, as the page passes them.
+const tables = { locations: ['inner', 'frontier', 'backnet'], mostDice: 2 ** 53 - 1 };
+const parseFragment = (fragment) => parseWith(fragment, tables);
+const raceFragment = (race) => fragmentWith(race, tables.locations);
 
 test('parseLightyears takes 0 to 2147483647 in ASCII digits, leading zeros allowed', () => {
     const cases = [['0', 0], ['7', 7], ['000120', 120], ['2147483647', 2147483647],
@@ -43,7 +48,8 @@ test('distanceWarning says what the dialog says, in the singular for one light y
 
 test('a race\'s fragment reads back as that race', () => {
     for (const race of [{ seed: -2147483648, dice: 0, location: 0, lightyears: 0 },
-        { seed: 2147483647, dice: 2147483647, location: 2, lightyears: 2147483647 },
+        { seed: 2147483647, dice: 2 ** 53 - 1, location: 2, lightyears: 2147483647 },
+        { seed: 1, dice: 2147483658, location: 1, lightyears: -5 },
         { seed: 5, dice: 46, location: 1, lightyears: 50 }])
         assert.deepEqual(parseFragment(raceFragment(race)), { race });
     assert.equal(raceFragment({ seed: 1, dice: 2, location: 2, lightyears: 3 }),
@@ -62,7 +68,7 @@ test('a fragment names no race, a race, or says what is wrong', () => {
         ['#seed=1&dice=0&location=inner', 'The link names no lightyears.'],
         ['#seed=-2147483649&dice=0&location=inner&lightyears=0', 'The link\'s seed is not valid.'],
         ['#seed=1.5&dice=0&location=inner&lightyears=0', 'The link\'s seed is not valid.'],
-        ['#seed=1&dice=2147483648&location=inner&lightyears=0', 'The link\'s dice is not valid.'],
+        ['#seed=1&dice=9007199254740992&location=inner&lightyears=0', 'The link\'s dice is not valid.'],
         ['#seed=1&dice=0&location=3&lightyears=0', 'The link\'s location is not valid.'],
         ['#seed=1&dice=0&location=inner&lightyears=2147483648', 'The link\'s lightyears is not valid.'],
         ['#seed=1&dice=0&location=inner&lightyears=', 'The link\'s lightyears is not valid.'],

@@ -18,7 +18,7 @@ const badFragments = [
     ['#seed=2147483648&dice=0&location=inner&lightyears=5', 'The link\'s seed is not valid.'],
     ['#seed=1&dice=-1&location=inner&lightyears=5', 'The link\'s dice is not valid.'],
     ['#seed=1&dice=0&location=mars&lightyears=5', 'The link\'s location is not valid.'],
-    ['#seed=1&dice=0&location=inner&lightyears=-5', 'The link\'s lightyears is not valid.'],
+    ['#seed=1&dice=0&location=inner&lightyears=2147483648', 'The link\'s lightyears is not valid.'],
     ['#seed=1&dice=0&location=inner', 'The link names no lightyears.'],
 ];
 
@@ -40,6 +40,29 @@ test('a link typed into the address bar of an open page shows its race', { timeo
     await page.page.waitForFunction((hash) => window.location.hash === hash, {}, fragment(link));
     await page.page.waitForFunction(() => !document.getElementById('previous').disabled);
     assert.deepEqual(await page.texts(), textsOf(cliRaces(link)[0]));
+    // A second link, then the first again, which the session holds: New goes on from each.
+    for (const next of [{ seed: 12, dice: 7, location: 1, lightyears: -5 }, link]) {
+        await page.page.evaluate((hash) => { window.location.hash = hash; }, fragment(next));
+        await page.page.waitForFunction((hash) => window.location.hash === hash, {}, fragment(next));
+        await page.click('#new');
+        assert.deepEqual(await page.texts(), textsOf(cliRaces({ ...next, count: 2 })[1]));
+    }
+    await page.close();
+});
+
+test('a tab opened from another keeps a session of its own', { timeout: testTimeout }, async () => {
+    const page = await browser.open(fragment({ seed: 21, location: 0, lightyears: 0 }));
+    const own = await page.texts();
+    const [popup] = await Promise.all([new Promise((resolve) => page.page.once('popup', resolve)),
+        page.page.evaluate(() => window.open(window.location.href))]);
+    await popup.waitForSelector('html[data-ready="true"]');
+    await popup.click('#new');
+    await popup.evaluate(() => new Promise((resolve) => setTimeout(resolve, 600)));
+    await page.page.bringToFront();
+    await page.reload();
+    assert.deepEqual(await page.texts(), own);
+    assert.ok(await page.page.$eval('#next', (button) => button.disabled));
+    await popup.close();
     await page.close();
 });
 
@@ -206,10 +229,17 @@ test('a session file opens, with its notes, and New goes on where it stopped', {
     await page.click('#new');
     assert.deepEqual(await page.texts(), textsOf(races[2]));
     assert.match(await page.copied('#copy-text'), /^Race 3: Backnet, 120 light years from Sol, seed 1796823905/);
-    // The page's own race comes first, then the file's races and the one rolled after them.
+    // The file's races replace the page's, and the one rolled after them follows.
     const { bytes } = await page.downloaded('#save-json');
     const saved = JSON.parse(bytes.toString('utf8'));
-    assert.deepEqual(saved.map((race) => [race.race, race.seed]), [[1, 5], [1, link.seed], [2, link.seed], [3, link.seed]]);
+    assert.deepEqual(saved.map((race) => [race.race, race.seed]), [[1, link.seed], [2, link.seed], [3, link.seed]]);
+    // The file's notes come back after a reload; Recent Sessions brings back the replaced one.
+    await page.reload();
+    await page.click('#previous');
+    assert.equal((await page.texts())[0], 'A note\r\non two lines');
+    await page.click('#recent-open');
+    await page.click('#recent-list button');
+    assert.deepEqual(await page.texts(), textsOf(cliRaces({ seed: 5, location: 0, lightyears: 0 })[0]));
     await page.close();
 });
 
