@@ -258,7 +258,8 @@ void tst_SessionOpen::olderSessionsWithoutDiceContinueOrStartAfresh()
 void tst_SessionOpen::badFileChangesNothing_data()
 {
     // The file's contents, or what it is: "<folder>", "<missing>", "<huge>", "<unreadable>",
-    // "<fifo>" or "<zero>" (a link to /dev/zero).
+    // "<fifo>", "<zero>" (a link to /dev/zero), or "<unkept>" (a good file, opened while the
+    // session on screen cannot be written).
     QTest::addColumn<QByteArray>("contents");
     QTest::addColumn<QString>("reason");
     const QByteArray good = QByteArray::fromStdString(cli({"--seed", "3", "--format", "json"}));
@@ -280,6 +281,8 @@ void tst_SessionOpen::badFileChangesNothing_data()
     QTest::newRow("a FIFO") << QByteArray("<fifo>") << "It is a device or a pipe, not a file.";
     QTest::newRow("a link to /dev/zero")
         << QByteArray("<zero>") << "It is a device or a pipe, not a file.";
+    QTest::newRow("the session on screen cannot be kept first")
+        << QByteArray("<unkept>") << "was not opened: the session on screen could not be kept";
 }
 
 void tst_SessionOpen::badFileChangesNothing()
@@ -303,6 +306,8 @@ void tst_SessionOpen::badFileChangesNothing()
         QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
     } else if (contents == "<zero>") {
         QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+    } else if (contents == "<unkept>") {
+        writeFile(path, QByteArray::fromStdString(cli({"--seed", "3", "--format", "json"})));
     } else if (contents != "<missing>") {
         writeFile(path, contents);
     }
@@ -314,6 +319,11 @@ void tst_SessionOpen::badFileChangesNothing()
     QTest::keyClick(control<QWidget>(dialog, 1000), Qt::Key_Left, Qt::AltModifier);
     setControls(dialog, 1027, QStringLiteral("99")); // changed but not rolled yet
     QTRY_COMPARE(fileContents(dialog.sessionFile()).contains("note"), true);
+    if (contents == "<unkept>") {
+        // A folder in the session file's place, and a note that is due to be written there.
+        QVERIFY(QFile::remove(dialog.sessionFile()) && QDir().mkdir(dialog.sessionFile()));
+        QTest::keyClicks(control<ResultBox>(dialog, 1015), QStringLiteral(" more"));
+    }
 
     const auto texts = shownTexts(dialog);
     const QByteArray session = savedJson(dialog, folder);
