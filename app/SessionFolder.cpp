@@ -7,7 +7,13 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -18,6 +24,23 @@ const QRegularExpression &sessionFileName()
     static const QRegularExpression pattern(
         QStringLiteral(R"(^(\d{4}-\d\d-\d\dT\d\d-\d\d-\d\d)-(-?\d+)(?:-.*)?\.json$)"));
     return pattern;
+}
+
+// Why a file of this type and size is not opened as a session file; empty if it may be.
+QString refusalOf(const struct stat &status)
+{
+    if (S_ISDIR(status.st_mode))
+        return QObject::tr("It is a folder, not a file.");
+    if (!S_ISREG(status.st_mode))
+        return QObject::tr("It is a device or a pipe, not a file.");
+    if (static_cast<std::uint64_t>(status.st_size) > vellicor::largestRaceFile)
+        return QString::fromStdString(vellicor::tooLargeReason());
+    return {};
+}
+
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 } // namespace
@@ -31,19 +54,15 @@ QString originName(const QString &path)
 vellicor::RaceFile readSessionFile(const QString &path)
 {
     vellicor::RaceFile file;
-    const QFileInfo info(path);
-    QFile input(path);
-    if (info.isDir()) {
-        file.error = QObject::tr("It is a folder, not a file.").toStdString();
-    } else if (info.exists() && static_cast<quint64>(info.size()) > vellicor::largestRaceFile) {
-        file.error = vellicor::tooLargeReason();
-    } else if (!input.open(QIODevice::ReadOnly)) {
-        file.error = input.errorString().toStdString();
+    QFile input;
+    if (const QString refusal = openSessionFile(path, input); !refusal.isEmpty()) {
+        file.error = refusal.toStdString();
     } else {
         // No more than the limit and one byte is read, whatever the file grew to meanwhile.
         const auto limit = static_cast<qint64>(vellicor::largestRaceFile) + 1;
-        QByteArray bytes = input.read(std::min(info.size() + 1, limit));
-        if (bytes.size() > info.size())
+        const qint64 size = input.size();
+        QByteArray bytes = input.read(std::min(size + 1, limit));
+        if (bytes.size() > size)
             bytes += input.read(limit - bytes.size());
         if (input.error() != QFileDevice::NoError)
             file.error = input.errorString().toStdString();
@@ -56,16 +75,41 @@ vellicor::RaceFile readSessionFile(const QString &path)
     return file;
 }
 
+QString openSessionFile(const QString &path, QFile &file)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat status = {};
+    if (::stat(name.constData(), &status) != 0)
+        return systemReason(errno);
+    if (QString refusal = refusalOf(status); !refusal.isEmpty())
+        return refusal;
+    // Without O_NONBLOCK, opening a FIFO put in the file's place meanwhile would wait for a
+    // writer; with it, the open returns at once and the check below refuses it.
+    const int descriptor = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (descriptor < 0)
+        return systemReason(errno);
+    QString refusal = ::fstat(descriptor, &status) != 0 ? systemReason(errno) : refusalOf(status);
+    if (refusal.isEmpty() &&
+        !file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        refusal = file.errorString();
+    if (!refusal.isEmpty())
+        ::close(descriptor);
+    return refusal;
+}
+
 qint64 countRaceLines(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openSessionFile(path, file).isEmpty())
         return -1;
     qint64 races = 0;
     bool lineStarts = false; // the last piece ended a line
     constexpr qint64 piece = 1 << 20;
+    // Counted up to the limit, however much the file grew since it was opened.
+    qint64 left = static_cast<qint64>(vellicor::largestRaceFile);
     QByteArray chunk;
-    while (!(chunk = file.read(piece)).isEmpty()) {
+    while (left > 0 && !(chunk = file.read(std::min(piece, left))).isEmpty()) {
+        left -= chunk.size();
         const char *next = chunk.constData();
         const char *end = next + chunk.size();
         if (lineStarts && *next == '{')
@@ -105,8 +149,9 @@ QList<RecentSession> recentSessions(const QString &folder, const QString &except
             break;
         if (!except.isEmpty() && file.absoluteFilePath() == skipped)
             continue;
-        recent.append({file.absoluteFilePath(),
-                       recentSessionLabel(file.fileName(), countRaceLines(file.filePath()))});
+        const qint64 races = countRaceLines(file.filePath());
+        if (races >= 0)
+            recent.append({file.absoluteFilePath(), recentSessionLabel(file.fileName(), races)});
     }
     return recent;
 }

@@ -5,6 +5,10 @@
 #include <QList>
 #include <QString>
 
+QT_BEGIN_NAMESPACE
+class QFile;
+QT_END_NAMESPACE
+
 // Finding, listing and reading the session files that the dialog keeps by itself (written by
 // SessionAutosave) and any other file of races the user opens.
 
@@ -22,8 +26,8 @@ struct RecentSession {
 };
 
 // The newest `count` session files of `folder` by when they were last written, newest first,
-// leaving out `except` (the session on screen). Only these files are read, and only to count
-// their races.
+// leaving out `except` (the session on screen) and what openSessionFile() refuses. Only these
+// files are read, and only to count their races.
 QList<RecentSession> recentSessions(const QString &folder, const QString &except, int count = 10);
 
 // How the menu names a session file: its start time and seed, read from its name, and its races.
@@ -31,5 +35,11 @@ QList<RecentSession> recentSessions(const QString &folder, const QString &except
 QString recentSessionLabel(const QString &fileName, qint64 races);
 
 // The races of a file as Vellicor writes them, counted without reading them: the JSON holds one
-// race a line, each line starting with '{'. -1 when the file cannot be read.
+// race a line, each line starting with '{'. -1 when openSessionFile() refuses the file.
 qint64 countRaceLines(const QString &path);
+
+// Opens `path` into `file` for reading, if it is (after links are followed) a regular file of
+// at most vellicor::largestRaceFile bytes. Never waits: a FIFO or a device is refused before it
+// is read, so nothing can hang on one or read one without end. Returns an empty string once
+// `file` is open, else why the file is refused.
+QString openSessionFile(const QString &path, QFile &file);

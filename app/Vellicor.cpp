@@ -21,6 +21,10 @@ Application::Application(int &argc, char **argv) : qtApplication(argc, argv)
     // Standard output only carries the dice trace, a record kept on a best-effort basis: when
     // whoever reads it goes away, writes fail quietly instead of ending the program.
     std::signal(SIGPIPE, SIG_IGN);
+    // Under a limit on file sizes (ulimit -f), a session file past it would end the program with
+    // SIGXFSZ, and the race on screen with it. Ignored, the write fails with an error instead,
+    // which is reported as a full disk is, and rolling goes on.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 int Application::run()

@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <span>
 #include <string>
@@ -176,14 +177,15 @@ void defineOptions(CLI::App &app, Options &options)
         ->default_str("text")
         ->transform(choice(formatNames, false, "format"));
     app.add_flag("--trace", options.trace, "Write every die roll to standard error");
-    app.add_option("--from", options.from, "Write the races of a JSON file instead of rolling")
+    app.add_option("--from", options.from, "Write the races of a JSON file; - is standard input")
         ->type_name("FILE");
     app.footer("The same options and seed always give the same races. Examples:\n"
                "  vellicor-cli --location backnet --lightyears 120\n"
                "  vellicor-cli --seed 1796831244 --dice 412 --location backnet --lightyears 120\n"
                "  vellicor-cli --seed 1700000000 --count 3 --format markdown >> notes.md\n"
                "  vellicor-cli --count 100 --format json > races.json\n"
-               "  vellicor-cli --from session.json --format markdown > evening.md");
+               "  vellicor-cli --from session.json --format markdown > evening.md\n"
+               "  gzip -dc old.json.gz | vellicor-cli --from - --format markdown > old.md");
 }
 
 // CLI11 wants the arguments without the program's name, last one first.
@@ -233,6 +235,25 @@ std::string describeExtraArgument(std::string_view argument)
     if (argument.size() > 1 && argument.starts_with('-') && argument != "--")
         return "unknown option " + quotedValue(argument);
     return "unexpected argument " + quotedValue(argument) + " (every value follows its option)";
+}
+
+// The flags take no value, and -h stands alone. CLI11 would read "--trace=off" as a value for
+// the flag (and turn the trace on), and take "--help=1", "-hh" or "-hx" for a call for help that
+// it leaves to its caller, with a message meant for programmers. Returns what is wrong, if any.
+std::optional<std::string> misspeltFlag(const std::vector<std::string> &argumentsInReverse)
+{
+    for (auto argument = argumentsInReverse.rbegin(); argument != argumentsInReverse.rend();
+         ++argument) {
+        if (*argument == "--")
+            break;
+        for (const std::string_view flag : {"--trace", "--help", "--version", "-h"}) {
+            if (argument->starts_with(std::string(flag) + '='))
+                return std::string(flag) + " takes no value: " + quotedValue(*argument);
+        }
+        if (argument->starts_with("-h") && *argument != "-h")
+            return describeExtraArgument(*argument);
+    }
+    return std::nullopt;
 }
 
 int finishOutput(std::ostream &out, std::ostream &err)
@@ -306,23 +327,28 @@ struct FileBytes {
     bool tooLarge = false;
 };
 
+// "-" is standard input, as for other filters.
 FileBytes readFile(const std::string &path)
 {
     FileBytes file;
-    const std::unique_ptr<std::FILE, int (*)(std::FILE *)> stream(std::fopen(path.c_str(), "rb"),
-                                                                  &std::fclose);
+    const bool standardInput = path == "-";
+    const std::unique_ptr<std::FILE, int (*)(std::FILE *)> stream(
+        standardInput ? stdin : std::fopen(path.c_str(), "rb"),
+        standardInput ? +[](std::FILE *) { return 0; } : &std::fclose);
     if (!stream) {
         file.failure = std::strerror(errno);
         return file;
     }
-    // A file's size is known before it is read; a pipe's only as it is read.
-    std::error_code ignored;
-    const std::uintmax_t size = std::filesystem::file_size(path, ignored);
-    if (!ignored && size > largestRaceFile) {
+    // A file's size is known before it is read (standard input's too, where it is a file); a
+    // pipe's only as it is read.
+    std::error_code unknown;
+    const std::uintmax_t size =
+        std::filesystem::file_size(standardInput ? "/dev/stdin" : path, unknown);
+    if (!unknown && size > largestRaceFile) {
         file.tooLarge = true;
         return file;
     }
-    if (!ignored)
+    if (!unknown)
         file.bytes.reserve(size + 1);
     constexpr std::size_t piece = 64 * 1024;
     while (file.bytes.size() <= largestRaceFile) {
@@ -341,17 +367,18 @@ FileBytes readFile(const std::string &path)
 int writeRacesFrom(const Options &options, std::ostream &out, std::ostream &err)
 {
     const FileBytes file = readFile(options.from);
+    const std::string name = options.from == "-" ? "standard input" : options.from;
     if (!file.failure.empty()) {
-        report(err, "could not read " + options.from + ": " + file.failure);
+        report(err, "could not read " + name + ": " + file.failure);
         return exitReadFailed;
     }
     if (file.tooLarge) {
-        report(err, options.from + ": " + tooLargeReason());
+        report(err, name + ": " + tooLargeReason());
         return exitBadInput;
     }
     const RaceFile read = readRaces(file.bytes);
     if (!read.error.empty()) {
-        report(err, options.from + ": " + read.error);
+        report(err, name + ": " + read.error);
         return exitBadInput;
     }
     RaceWriter writer(static_cast<OutputFormat>(options.format));
@@ -393,12 +420,8 @@ int runCli(int argc, const char *const *argv, std::ostream &out, std::ostream &e
         case InfoRequest::None:
             break;
         }
-        // CLI11 would read "--trace=off" as a value for the flag (and turn the trace on); the
-        // flag takes none.
-        for (auto argument = arguments.rbegin(); argument != arguments.rend(); ++argument) {
-            if (argument->starts_with("--trace="))
-                return reportBadInput(err, "--trace takes no value: " + quotedValue(*argument));
-        }
+        if (const std::optional<std::string> problem = misspeltFlag(arguments))
+            return reportBadInput(err, *problem);
         try {
             app.parse(arguments);
         } catch (const CLI::ParseError &error) {

@@ -19,6 +19,7 @@ _vellicor_cli()
         ;;
     --from)
         _filedir json
+        [[ $cur == - ]] && COMPREPLY+=(-) # standard input
         return
         ;;
     esac

@@ -142,6 +142,9 @@ void tst_Accessibility::hiddenTextIsOffered_data()
     QTest::newRow("one short line fits") << 1015 << "Known alien race" << false;
     QTest::newRow("a line wider than the box") << 1015 << QString(300, QLatin1Char('w')) << true;
     QTest::newRow("two lines in a box of one") << 1016 << "Nomads\nTraders" << true;
+    QTest::newRow("two short lines in a box of three") << 1020 << "Nomads\nTraders" << false;
+    QTest::newRow("one of two lines wider than the box")
+        << 1020 << "Nomads\n" + QString(300, QLatin1Char('w')) << true;
     QTest::newRow("spaced columns, more lines than the box shows")
         << 1020 << "Computer Engineering\nDifficulty Level = 2     Rank Bonus = 5\n\n<b>x</b>"
         << true;

@@ -6,9 +6,11 @@
 
 #include <QMessageBox>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -47,6 +49,7 @@ private slots:
     void closedPipeDoesNotEndTheProgram();
     void desktopFileNameIsTheInstalledEntry();
     void helpHandsTheFocusBack();
+    void fileSizeLimitIsReportedAndRollingGoesOn();
 };
 
 void tst_Application::initTestCase()
@@ -210,6 +213,34 @@ void tst_Application::helpHandsTheFocusBack()
     QVERIFY(*ran);
     QVERIFY(activeAgain);
     QCOMPARE(focusAfter, focusBefore);
+}
+
+// Under `ulimit -f` the session file cannot be written whole: that is told as a full disk is, and
+// the program goes on instead of being ended by SIGXFSZ.
+void tst_Application::fileSizeLimitIsReportedAndRollingGoesOn()
+{
+    rlimit before = {};
+    QVERIFY(getrlimit(RLIMIT_FSIZE, &before) == 0);
+    rlimit low = before;
+    low.rlim_cur = 1024; // less than one race as JSON
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &low) == 0);
+    const auto restore = qScopeGuard([&before] { setrlimit(RLIMIT_FSIZE, &before); });
+    QString told;
+    std::size_t races = 0;
+    const auto ran = whenModal<MainDialog>([&](MainDialog *dialog) {
+        const auto boxes = [dialog] { return dialog->findChildren<QMessageBox *>(); };
+        QTRY_COMPARE_WITH_TIMEOUT(boxes().size(), 1, 5000);
+        told = boxes().constFirst()->text();
+        QTest::mouseClick(control<QWidget>(*dialog, 1000), Qt::LeftButton);
+        races = dialog->history().size();
+        dialog->reject();
+    });
+    QCOMPARE(application->run(), 0);
+    QVERIFY(*ran);
+    QVERIFY2(told.contains(QLatin1String("could not be kept")) &&
+                 told.contains(QLatin1String("File too large")),
+             qPrintable(told));
+    QCOMPARE(races, std::size_t{2});
 }
 
 int main(int argc, char *argv[])

@@ -4,6 +4,7 @@
 #include "generation/Descriptions.h"
 
 #include <QAction>
+#include <QFocusFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -559,6 +560,12 @@ void tst_MainDialog::aboutBox()
     QVERIFY(dialog.isVisible());
     QCOMPARE(shownTexts(dialog), before);
     QCOMPARE(control<QLineEdit>(dialog, 1028)->text(), QStringLiteral("33"));
+    // Its focus ring is on its focused control again: the ring did not follow the focus into the
+    // About box, to be closed with it.
+    const auto *ring = dialog.findChild<QFocusFrame *>();
+    QVERIFY(ring);
+    QVERIFY(dialog.focusWidget());
+    QCOMPARE(ring->widget(), dialog.focusWidget());
 }
 
 void tst_MainDialog::systemCommandIgnoresLowBits()

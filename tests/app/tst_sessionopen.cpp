@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include <sstream>
 #include <string>
 #include <vector>
@@ -255,7 +257,10 @@ void tst_SessionOpen::olderSessionsWithoutDiceContinueOrStartAfresh()
 
 void tst_SessionOpen::badFileChangesNothing_data()
 {
-    QTest::addColumn<QByteArray>("contents"); // "<folder>", "<missing>", "<huge>", "<unreadable>"
+    // The file's contents, or what it is: "<folder>", "<missing>", "<huge>", "<unreadable>",
+    // "<fifo>", "<zero>" (a link to /dev/zero), or "<unkept>" (a good file, opened while the
+    // session on screen cannot be written).
+    QTest::addColumn<QByteArray>("contents");
     QTest::addColumn<QString>("reason");
     const QByteArray good = QByteArray::fromStdString(cli({"--seed", "3", "--format", "json"}));
     QTest::newRow("not JSON") << QByteArray("Race 1: Backnet") << "Line 1, column 1: syntax error";
@@ -272,6 +277,12 @@ void tst_SessionOpen::badFileChangesNothing_data()
     QTest::newRow("a folder") << QByteArray("<folder>") << "It is a folder, not a file.";
     QTest::newRow("vanished") << QByteArray("<missing>") << "No such file or directory";
     QTest::newRow("unreadable") << QByteArray("<unreadable>") << "Permission denied";
+    // Refused at once: a FIFO would hold the dialog until a writer came, /dev/zero never ends.
+    QTest::newRow("a FIFO") << QByteArray("<fifo>") << "It is a device or a pipe, not a file.";
+    QTest::newRow("a link to /dev/zero")
+        << QByteArray("<zero>") << "It is a device or a pipe, not a file.";
+    QTest::newRow("the session on screen cannot be kept first")
+        << QByteArray("<unkept>") << "was not opened: the session on screen could not be kept";
 }
 
 void tst_SessionOpen::badFileChangesNothing()
@@ -291,6 +302,12 @@ void tst_SessionOpen::badFileChangesNothing()
         QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
         if (QFile(path).open(QIODevice::ReadOnly))
             QSKIP("This user reads files whatever their permissions (root).");
+    } else if (contents == "<fifo>") {
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    } else if (contents == "<zero>") {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+    } else if (contents == "<unkept>") {
+        writeFile(path, QByteArray::fromStdString(cli({"--seed", "3", "--format", "json"})));
     } else if (contents != "<missing>") {
         writeFile(path, contents);
     }
@@ -302,6 +319,11 @@ void tst_SessionOpen::badFileChangesNothing()
     QTest::keyClick(control<QWidget>(dialog, 1000), Qt::Key_Left, Qt::AltModifier);
     setControls(dialog, 1027, QStringLiteral("99")); // changed but not rolled yet
     QTRY_COMPARE(fileContents(dialog.sessionFile()).contains("note"), true);
+    if (contents == "<unkept>") {
+        // A folder in the session file's place, and a note that is due to be written there.
+        QVERIFY(QFile::remove(dialog.sessionFile()) && QDir().mkdir(dialog.sessionFile()));
+        QTest::keyClicks(control<ResultBox>(dialog, 1015), QStringLiteral(" more"));
+    }
 
     const auto texts = shownTexts(dialog);
     const QByteArray session = savedJson(dialog, folder);
@@ -337,7 +359,7 @@ void tst_SessionOpen::recentSessionsListsTheNewestTenAndOpensThem()
 {
     QVERIFY(QDir().mkpath(SessionAutosave::sessionFolder()));
     const QDir folder(SessionAutosave::sessionFolder());
-    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime longAgo(QDate(2000, 1, 1), QTime(20, 15));
     // Twelve sessions, written a minute apart; session n holds n races.
     for (int n = 1; n <= 12; ++n) {
         const QString name = QStringLiteral("2026-12-%1T20-15-02-%2.json")
@@ -349,8 +371,16 @@ void tst_SessionOpen::recentSessionsListsTheNewestTenAndOpensThem()
                                                  std::to_string(n), "--format", "json"})));
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.setFileTime(now.addSecs(60 * (n - 20)), QFileDevice::FileModificationTime));
+        QVERIFY(file.setFileTime(longAgo.addSecs(60 * n), QFileDevice::FileModificationTime));
     }
+    // Newer than them, but left out unread: what Open Session refuses.
+    QTemporaryDir elsewhere;
+    const QString fifo = elsewhere.filePath(QStringLiteral("fifo"));
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    QVERIFY(QFile::link(fifo, folder.filePath(QStringLiteral("fifo.json"))));
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), folder.filePath(QStringLiteral("zero.json"))));
+    QFile huge(folder.filePath(QStringLiteral("huge.json")));
+    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64{8} << 30)); // sparse
 
     const QList<RecentSession> recent = recentSessions(folder.path(), {});
     QCOMPARE(recent.size(), 10);

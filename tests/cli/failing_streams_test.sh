@@ -26,3 +26,13 @@ fail() {
 "$program" --trace --count 2 >"$scratch/races" 2>/dev/full
 status=$?
 [ "$status" -eq 1 ] || fail "--trace into a full standard error: status $status, expected 1"
+
+# Under a limit on file sizes (ulimit -f), a write past it fails as on a full disk, and is said:
+# the tool is not ended by SIGXFSZ (status 153 in the shell) with a cut file and no word why.
+(
+    ulimit -f 1
+    "$program" --count 100 >"$scratch/limited" 2>"$scratch/err"
+    echo $? >"$scratch/status"
+)
+[ "$(cat "$scratch/status")" -eq 1 ] || fail "size limit: status $(cat "$scratch/status"), expected 1"
+grep -q "could not write" "$scratch/err" || fail "size limit: standard error holds '$(cat "$scratch/err")'"

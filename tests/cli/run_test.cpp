@@ -10,9 +10,12 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -459,6 +462,12 @@ TEST(CliOptions, BadInputIsOneLineOnErrAndStatusTwo)
         {{"--seed", "1\x7f"}, {"--seed", "1?"}},
         {{"--trace=off"}, {"--trace", "--trace=off"}},
         {{"--trace=-1"}, {"--trace", "--trace=-1"}},
+        {{"--help="}, {"--help takes no value", "\"--help=\""}},
+        {{"--help=1"}, {"\"--help=1\""}},
+        {{"-h=1"}, {"\"-h=1\""}},
+        {{"-hh"}, {"unknown option \"-hh\""}},
+        {{"-hx"}, {"unknown option \"-hx\""}},
+        {{"--version="}, {"\"--version=\""}},
         {{"--dice", "-1"}, {"--dice", "-1"}},
         {{"--dice", "2147483648"}, {"--dice", "2147483648"}},
         {{"--dice", "many"}, {"--dice", "many"}},
@@ -656,6 +665,15 @@ TEST(CliFrom, WritesTheStoredRacesInEachFormat)
         EXPECT_EQ(fromFile.err, "") << format;
         EXPECT_EQ(fromFile.out, runWith(with(rolling, {"--format", format})).out) << format;
     }
+
+    // "-" is standard input, as in `vellicor-cli --from - < races.json`.
+    const int input = ::dup(STDIN_FILENO);
+    ASSERT_TRUE(std::freopen(stored.file().c_str(), "rb", stdin));
+    const CliResult piped = runWith({"--from", "-", "--format", "json"});
+    ::dup2(input, STDIN_FILENO);
+    ::close(input);
+    std::clearerr(stdin);
+    EXPECT_EQ(piped.out, json.out) << piped.err;
 
     std::string withNote = json.out;
     withNote.insert(withNote.find("\"text\":\"") + 8, "My *note*\\r\\n");
