@@ -469,7 +469,7 @@ TEST(CliOptions, BadInputIsOneLineOnErrAndStatusTwo)
         {{"-hx"}, {"unknown option \"-hx\""}},
         {{"--version="}, {"\"--version=\""}},
         {{"--dice", "-1"}, {"--dice", "-1"}},
-        {{"--dice", "2147483648"}, {"--dice", "2147483648"}},
+        {{"--dice", "9007199254740992"}, {"--dice", "9007199254740992"}},
         {{"--dice", "many"}, {"--dice", "many"}},
         {{"--dice"}, {"--dice"}},
     };
