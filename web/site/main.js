@@ -96,8 +96,15 @@ function showRace(index) {
     lightyears = race.lightyears;
     distanceText = String(lightyears);
     ui.distance.value = distanceText;
+    const focused = document.activeElement;
     ui.previous.disabled = position <= 0;
     ui.next.disabled = position >= races.length - 1;
+    // Previous or Next disabled under the focus hands it to the other one, or else to New, so
+    // that the keyboard never loses its place.
+    if ((focused === ui.previous || focused === ui.next) && focused.disabled) {
+        const other = focused === ui.previous ? ui.next : ui.previous;
+        (other.disabled ? ui.newButton : other).focus();
+    }
     // The address names the race on screen, without adding to the browser's history.
     history.replaceState(null, '', race.dice >= 0 ? raceFragment(race) : window.location.pathname);
 }

@@ -53,6 +53,12 @@ test('Alt+Left and Alt+Right go through the session without adding history entri
     await page.click('#next');
     assert.deepEqual(await page.texts(), textsOf(races[2]));
     assert.ok(await page.page.$eval('#next', (button) => button.disabled));
+    // Next disabled under the focus hands it to Previous, and Previous at the first race to Next.
+    assert.equal(await page.focusedId(), 'previous');
+    await page.page.keyboard.press('Enter');
+    await page.page.keyboard.press('Enter');
+    assert.deepEqual(await page.texts(), textsOf(races[0]));
+    assert.equal(await page.focusedId(), 'next');
     await page.close();
 });
 
