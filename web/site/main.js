@@ -384,10 +384,17 @@ const commandKeys = {
     l: () => diceLogKey(), // Dice Log
 };
 
+// The letter of a shortcut: the one typed, or where the layout types no Latin letter there
+// (Cyrillic, Greek), the one at that place on a US keyboard, as desktop programs read them.
+function shortcutLetter(event) {
+    if (/^[a-z]$/i.test(event.key)) return event.key.toLowerCase();
+    return /^Key[A-Z]$/.test(event.code) ? event.code.slice(3).toLowerCase() : '';
+}
+
 // Runs the command of a Ctrl (or Cmd) shortcut; false when `event` is not one.
 function commandKey(event) {
     if (event.ctrlKey === event.metaKey || event.altKey || event.isComposing) return false;
-    const command = commandKeys[(event.shiftKey ? 'shift+' : '') + event.key.toLowerCase()];
+    const command = commandKeys[(event.shiftKey ? 'shift+' : '') + shortcutLetter(event)];
     if (!command) return false;
     event.preventDefault();
     command();

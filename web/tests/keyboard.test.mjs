@@ -87,6 +87,15 @@ test('Ctrl+Shift+C copies the race, Ctrl+S saves the session, Ctrl+O opens, Ctrl
     assert.equal(await page.focusedId(), 'new');
     await keys('Control', 'L')();
     assert.equal(await page.focusedId(), 'dice-log-text');
+    // On a Russian layout the same keys type Cyrillic letters: the shortcuts go by the key.
+    const cdp = await page.page.createCDPSession();
+    const russian = (key, code, modifiers = 2) => async () => { // 2: Ctrl, 8: Shift
+        for (const type of ['rawKeyDown', 'keyUp'])
+            await cdp.send('Input.dispatchKeyEvent', { type, key, code, modifiers });
+    };
+    assert.match(await page.copied(russian('С', 'KeyC', 2 + 8)), /^Race 2: Frontier/);
+    await russian('д', 'KeyL')();
+    assert.equal(await page.focusedId(), 'new');
     // The Dice Log stays open; the shortcuts took nothing from the race on screen.
     assert.deepEqual(await page.texts(), textsOf(races[1]));
     await page.close();
