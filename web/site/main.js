@@ -171,6 +171,21 @@ function showDistanceNote(note) {
     if (note) noteTimer = setTimeout(() => showDistanceNote(''), 4000);
 }
 
+// Typed, pasted or dropped text goes into the box only as the digits it holds, before it is
+// inserted: what is refused never enters, and whitespace around pasted digits is dropped, so
+// that the box's undo only ever goes back to what the box showed.
+function filterDistanceInput(event) {
+    if (!event.inputType.startsWith('insert') || event.isComposing) return;
+    const text = event.data ?? event.dataTransfer?.getData('text/plain');
+    if (typeof text !== 'string') return; // left to editDistance
+    const digits = digitsAfterEdit('', text, text.length); // the digits to insert, or null
+    if (digits?.text === text) return;
+    event.preventDefault();
+    if (digits) document.execCommand('insertText', false, digits.text);
+    else showDistanceNote(digitsOnlyNote);
+}
+
+// What no beforeinput event could filter (an input method's text, say) is put right afterwards.
 function editDistance() {
     const box = ui.distance;
     const edit = digitsAfterEdit(distanceText, box.value, box.selectionEnd ?? box.value.length);
@@ -436,6 +451,7 @@ function onKeyDown(event) {
 function wire() {
     ui.newButton.addEventListener('click', rollNewRace);
     ui.boxes.forEach((box, category) => box.addEventListener('input', () => keepNote(category)));
+    ui.distance.addEventListener('beforeinput', filterDistanceInput);
     ui.distance.addEventListener('input', editDistance);
     ui.previous.addEventListener('click', showPreviousRace);
     ui.next.addEventListener('click', showNextRace);
