@@ -19,6 +19,16 @@ test('Enter rolls from a box, the location and the distance; Ctrl+Enter starts a
         await page.page.keyboard.press('Enter');
         assert.deepEqual(await page.texts(), textsOf(races[at]), `Enter in ${selector}`);
     }
+    // Enter on a command does that command, and in the Dice Log nothing: no race is rolled.
+    const enterOn = (selector) => async () => {
+        await page.page.focus(selector);
+        await page.page.keyboard.press('Enter');
+    };
+    assert.match(await page.copied(enterOn('#copy-text')), /^Race 4: Frontier/);
+    assert.match((await page.downloaded(enterOn('#save-json'))).name, /\.json$/);
+    await page.click('#dice-log-toggle');
+    await enterOn('#dice-log-text')();
+    assert.deepEqual(await page.texts(), textsOf(races[3]));
     await page.page.focus('#box-0');
     await page.page.$eval('#box-0', (box) => box.setSelectionRange(0, 0));
     await page.page.keyboard.down('Control');
@@ -118,19 +128,21 @@ test('Tab goes New, the ten boxes, the location, the distance, then the commands
     await page.close();
 });
 
-test('notes typed into every box stay with their race and are in what is copied and saved', { timeout: testTimeout }, async () => {
+test('notes typed into every box stay with their race and are in what is copied, saved and kept', { timeout: testTimeout }, async () => {
     const page = await browser.open(fragment(link));
+    // Not ASCII: two bytes of UTF-8 for each letter, four (two in JavaScript) for the emoji.
+    const note = (category) => `(note ${category}: é, ü, 🙂) `;
     for (let category = 0; category < 10; ++category) {
         await page.page.focus(`#box-${category}`);
         await page.page.$eval(`#box-${category}`, (box) => box.setSelectionRange(0, 0));
-        await page.page.keyboard.type(`(note ${category}) `);
+        await page.page.keyboard.type(note(category));
     }
     await page.click('#new');
     await page.page.keyboard.down('Alt');
     await page.page.keyboard.press('ArrowLeft');
     await page.page.keyboard.up('Alt');
     const races = cliRaces({ ...link, count: 2 });
-    const noted = textsOf(races[0]).map((text, category) => `(note ${category}) ${text}`);
+    const noted = textsOf(races[0]).map((text, category) => note(category) + text);
     assert.deepEqual(await page.texts(), noted);
     const { bytes } = await page.downloaded('#save-json');
     const saved = JSON.parse(bytes.toString('utf8'));
@@ -141,6 +153,10 @@ test('notes typed into every box stay with their race and are in what is copied 
         expected = expected.replace(JSON.stringify(text), JSON.stringify(noted[category]));
     assert.equal(bytes.toString('utf8'), expected);
     const copied = await page.copied('#copy-text');
-    for (let category = 0; category < 10; ++category) assert.match(copied, new RegExp(`\\(note ${category}\\)`));
+    for (let category = 0; category < 10; ++category) assert.ok(copied.includes(note(category)), note(category));
+    // The browser's storage gives them back whole.
+    await page.reload();
+    assert.deepEqual(await page.texts(), noted);
+    assert.equal(await page.copied('#copy-text'), copied);
     await page.close();
 });
