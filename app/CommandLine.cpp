@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <array>
 #include <cstdio>
 #include <string_view>
 
@@ -25,6 +26,62 @@ void defineOptions(QCommandLineParser &parser)
                        "-style NAME and -reverse, are taken too."));
     parser.addOption(helpOption);
     parser.addOption(versionOption);
+}
+
+// Qt's own options as QGuiApplication and QApplication document them, with one dash or two, and
+// whether the next argument is their value. -style and -stylesheet also take it after '=', as
+// -qmljsdebugger always does.
+struct QtOption {
+    std::string_view name;
+    bool takesValue;
+};
+constexpr std::array<QtOption, 14> qtOptions{{{"platform", true},
+                                              {"platformpluginpath", true},
+                                              {"platformtheme", true},
+                                              {"plugin", true},
+                                              {"qwindowgeometry", true},
+                                              {"qwindowicon", true},
+                                              {"qwindowtitle", true},
+                                              {"reverse", false},
+                                              {"session", true},
+                                              {"display", true},
+                                              {"geometry", true},
+                                              {"style", true},
+                                              {"stylesheet", true},
+                                              {"widgetcount", false}}};
+constexpr std::array<std::string_view, 3> qtOptionsWithEquals{
+    "style=", "stylesheet=", "qmljsdebugger="};
+
+// How many arguments a Qt option at `argument` takes: itself and perhaps its value; 0 where it
+// is none of Qt's.
+int qtArgumentsAt(std::string_view argument)
+{
+    if (argument.size() < 2 || argument[0] != '-')
+        return 0;
+    argument.remove_prefix(argument.starts_with("--") ? 2 : 1);
+    for (const QtOption &option : qtOptions) {
+        if (argument == option.name)
+            return option.takesValue ? 2 : 1;
+    }
+    for (const std::string_view prefix : qtOptionsWithEquals) {
+        if (argument.starts_with(prefix))
+            return 1;
+    }
+    return 0;
+}
+
+// The arguments (the program's name first) without Qt's options and their values. Qt takes
+// them wherever they stand, after "--" too.
+QStringList withoutQtOptions(int argc, char **argv)
+{
+    QStringList rest;
+    for (int index = 0; index < argc && argv[index];) {
+        const int taken = index > 0 ? qtArgumentsAt(argv[index]) : 0;
+        if (taken == 0)
+            rest << QString::fromLocal8Bit(argv[index++]);
+        index += taken;
+    }
+    return rest;
 }
 
 // Prints `text` to standard output; 0 when it was written, else 1 with a message.
@@ -83,4 +140,9 @@ std::optional<int> refuseUnknownArguments(const QStringList &arguments)
     std::fprintf(stderr, "%s: %s Run '%s --help' for usage.\n", programName.data(),
                  problem.toLocal8Bit().constData(), programName.data());
     return 2;
+}
+
+std::optional<int> refuseUnknownArguments(int argc, char **argv)
+{
+    return refuseUnknownArguments(withoutQtOptions(argc, argv));
 }

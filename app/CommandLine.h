@@ -16,3 +16,8 @@ std::optional<int> answerInfoRequest(int argc, char **argv);
 // first): anything else is refused with one line on standard error, and 2 is returned.
 // Otherwise returns nothing.
 std::optional<int> refuseUnknownArguments(const QStringList &arguments);
+
+// The same check before there is a QApplication, whose start-up ends the program where it finds
+// no display: the options Qt documents for QGuiApplication and QApplication, with their values,
+// are left out of the check, as QApplication will take them.
+std::optional<int> refuseUnknownArguments(int argc, char **argv);

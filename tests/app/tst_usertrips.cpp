@@ -542,6 +542,13 @@ void tst_UserTrips::commandLine_data()
     QTest::newRow("an unknown option after Qt's")
         << QStringList{"-style", "Fusion", "-x"} << true << 2 << ""
         << "vellicor: Unknown option 'x'. Run 'vellicor --help' for usage.";
+    // Refused before Qt looks for a display, which it would not find.
+    QTest::newRow("an unknown option, without a display")
+        << QStringList{"--bogus"} << false << 2 << ""
+        << "vellicor: Unknown option 'bogus'. Run 'vellicor --help' for usage.";
+    QTest::newRow("an argument after Qt's options, without a display")
+        << QStringList{"--platformtheme", "gtk3", "-reverse", "races.json"} << false << 2 << ""
+        << "vellicor: Unexpected argument 'races.json'. Run 'vellicor --help' for usage.";
     QTest::newRow("an argument") << QStringList{"races.json"} << true << 2 << ""
                                  << "vellicor: Unexpected argument 'races.json'. Run 'vellicor "
                                     "--help' for usage.";

@@ -82,8 +82,15 @@ function showRace() {
     lightyears = race.lightyears;
     distanceText = String(lightyears);
     ui.distance.value = distanceText;
+    const focused = document.activeElement;
     ui.previous.disabled = position <= 0;
     ui.next.disabled = position >= engine.size() - 1;
+    // Previous or Next disabled under the focus hands it to the other one, or else to New, so
+    // that the keyboard never loses its place.
+    if ((focused === ui.previous || focused === ui.next) && focused.disabled) {
+        const other = focused === ui.previous ? ui.next : ui.previous;
+        (other.disabled ? ui.newButton : other).focus();
+    }
     // The address names the race on screen, without adding to the browser's history.
     history.replaceState(null, '', linkable(race) ? linkOf(race) : window.location.pathname);
 }
@@ -146,6 +153,21 @@ function showDistanceNote(note) {
     if (note) noteTimer = setTimeout(() => showDistanceNote(''), 4000);
 }
 
+// Typed, pasted or dropped text goes into the box only as the digits it holds, before it is
+// inserted: what is refused never enters, and whitespace around pasted digits is dropped, so
+// that the box's undo only ever goes back to what the box showed.
+function filterDistanceInput(event) {
+    if (!event.inputType.startsWith('insert') || event.isComposing) return;
+    const text = event.data ?? event.dataTransfer?.getData('text/plain');
+    if (typeof text !== 'string') return; // left to editDistance
+    const digits = digitsAfterEdit('', text, text.length); // the digits to insert, or null
+    if (digits?.text === text) return;
+    event.preventDefault();
+    if (digits) document.execCommand('insertText', false, digits.text);
+    else showDistanceNote(digitsOnlyNote);
+}
+
+// What no beforeinput event could filter (an input method's text, say) is put right afterwards.
 function editDistance() {
     const box = ui.distance;
     const edit = digitsAfterEdit(distanceText, box.value, box.selectionEnd ?? box.value.length);
@@ -352,10 +374,17 @@ const commandKeys = {
     l: () => diceLogKey(), // Dice Log
 };
 
+// The letter of a shortcut: the one typed, or where the layout types no Latin letter there
+// (Cyrillic, Greek), the one at that place on a US keyboard, as desktop programs read them.
+function shortcutLetter(event) {
+    if (/^[a-z]$/i.test(event.key)) return event.key.toLowerCase();
+    return /^Key[A-Z]$/.test(event.code) ? event.code.slice(3).toLowerCase() : '';
+}
+
 // Runs the command of a Ctrl (or Cmd) shortcut; false when `event` is not one.
 function commandKey(event) {
     if (event.ctrlKey === event.metaKey || event.altKey || event.isComposing) return false;
-    const command = commandKeys[(event.shiftKey ? 'shift+' : '') + event.key.toLowerCase()];
+    const command = commandKeys[(event.shiftKey ? 'shift+' : '') + shortcutLetter(event)];
     if (!command) return false;
     event.preventDefault();
     command();
@@ -397,6 +426,7 @@ function onKeyDown(event) {
 function wire() {
     ui.newButton.addEventListener('click', rollNewRace);
     ui.boxes.forEach((box, category) => box.addEventListener('input', () => keepNote(category)));
+    ui.distance.addEventListener('beforeinput', filterDistanceInput);
     ui.distance.addEventListener('input', editDistance);
     ui.previous.addEventListener('click', showPreviousRace);
     ui.next.addEventListener('click', showNextRace);

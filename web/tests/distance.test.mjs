@@ -43,6 +43,27 @@ test('the box takes digits only and drops whitespace around pasted digits', { ti
     await page.close();
 });
 
+test('undo goes back only to what the box showed', { timeout: testTimeout }, async () => {
+    const page = await browser.open(fragment({ seed: 5, location: 0, lightyears: 77 }));
+    const control = async (key, command) => {
+        await page.page.keyboard.down('Control');
+        await page.page.keyboard.press(key, { commands: [command] });
+        await page.page.keyboard.up('Control');
+    };
+    await page.page.focus('#distance');
+    await page.page.$eval('#distance', (box) => box.select());
+    await page.page.keyboard.press('Backspace');
+    await page.page.keyboard.type('12');
+    await page.page.evaluate(() => navigator.clipboard.writeText(' 3 '));
+    await control('KeyV', 'Paste');
+    assert.equal(await page.distance(), '123');
+    for (let undo = 0; undo < 2; ++undo) {
+        await control('KeyZ', 'Undo');
+        assert.ok(['77', '', '1', '12', '123'].includes(await page.distance()), await page.distance());
+    }
+    await page.close();
+});
+
 // What New does with a box it cannot read: the dialog's warning, and the race rolled with the
 // previous distance, which the box shows again.
 const unusable = [

@@ -19,6 +19,16 @@ test('Enter rolls from a box, the location and the distance; Ctrl+Enter starts a
         await page.page.keyboard.press('Enter');
         assert.deepEqual(await page.texts(), textsOf(races[at]), `Enter in ${selector}`);
     }
+    // Enter on a command does that command, and in the Dice Log nothing: no race is rolled.
+    const enterOn = (selector) => async () => {
+        await page.page.focus(selector);
+        await page.page.keyboard.press('Enter');
+    };
+    assert.match(await page.copied(enterOn('#copy-text')), /^Race 4: Frontier/);
+    assert.match((await page.downloaded(enterOn('#save-json'))).name, /\.json$/);
+    await page.click('#dice-log-toggle');
+    await enterOn('#dice-log-text')();
+    assert.deepEqual(await page.texts(), textsOf(races[3]));
     await page.page.focus('#box-0');
     await page.page.$eval('#box-0', (box) => box.setSelectionRange(0, 0));
     await page.page.keyboard.down('Control');
@@ -53,6 +63,12 @@ test('Alt+Left and Alt+Right go through the session without adding history entri
     await page.click('#next');
     assert.deepEqual(await page.texts(), textsOf(races[2]));
     assert.ok(await page.page.$eval('#next', (button) => button.disabled));
+    // Next disabled under the focus hands it to Previous, and Previous at the first race to Next.
+    assert.equal(await page.focusedId(), 'previous');
+    await page.page.keyboard.press('Enter');
+    await page.page.keyboard.press('Enter');
+    assert.deepEqual(await page.texts(), textsOf(races[0]));
+    assert.equal(await page.focusedId(), 'next');
     await page.close();
 });
 
@@ -81,6 +97,15 @@ test('Ctrl+Shift+C copies the race, Ctrl+S saves the session, Ctrl+O opens, Ctrl
     assert.equal(await page.focusedId(), 'new');
     await keys('Control', 'L')();
     assert.equal(await page.focusedId(), 'dice-log-text');
+    // On a Russian layout the same keys type Cyrillic letters: the shortcuts go by the key.
+    const cdp = await page.page.createCDPSession();
+    const russian = (key, code, modifiers = 2) => async () => { // 2: Ctrl, 8: Shift
+        for (const type of ['rawKeyDown', 'keyUp'])
+            await cdp.send('Input.dispatchKeyEvent', { type, key, code, modifiers });
+    };
+    assert.match(await page.copied(russian('С', 'KeyC', 2 + 8)), /^Race 2: Frontier/);
+    await russian('д', 'KeyL')();
+    assert.equal(await page.focusedId(), 'new');
     // The Dice Log stays open; the shortcuts took nothing from the race on screen.
     assert.deepEqual(await page.texts(), textsOf(races[1]));
     await page.close();
@@ -103,19 +128,21 @@ test('Tab goes New, the ten boxes, the location, the distance, then the commands
     await page.close();
 });
 
-test('notes typed into every box stay with their race and are in what is copied and saved', { timeout: testTimeout }, async () => {
+test('notes typed into every box stay with their race and are in what is copied, saved and kept', { timeout: testTimeout }, async () => {
     const page = await browser.open(fragment(link));
+    // Not ASCII: two bytes of UTF-8 for each letter, four (two in JavaScript) for the emoji.
+    const note = (category) => `(note ${category}: é, ü, 🙂) `;
     for (let category = 0; category < 10; ++category) {
         await page.page.focus(`#box-${category}`);
         await page.page.$eval(`#box-${category}`, (box) => box.setSelectionRange(0, 0));
-        await page.page.keyboard.type(`(note ${category}) `);
+        await page.page.keyboard.type(note(category));
     }
     await page.click('#new');
     await page.page.keyboard.down('Alt');
     await page.page.keyboard.press('ArrowLeft');
     await page.page.keyboard.up('Alt');
     const races = cliRaces({ ...link, count: 2 });
-    const noted = textsOf(races[0]).map((text, category) => `(note ${category}) ${text}`);
+    const noted = textsOf(races[0]).map((text, category) => note(category) + text);
     assert.deepEqual(await page.texts(), noted);
     const { bytes } = await page.downloaded('#save-json');
     const saved = JSON.parse(bytes.toString('utf8'));
@@ -126,6 +153,10 @@ test('notes typed into every box stay with their race and are in what is copied 
         expected = expected.replace(JSON.stringify(text), JSON.stringify(noted[category]));
     assert.equal(bytes.toString('utf8'), expected);
     const copied = await page.copied('#copy-text');
-    for (let category = 0; category < 10; ++category) assert.match(copied, new RegExp(`\\(note ${category}\\)`));
+    for (let category = 0; category < 10; ++category) assert.ok(copied.includes(note(category)), note(category));
+    // The browser's storage gives them back whole.
+    await page.reload();
+    assert.deepEqual(await page.texts(), noted);
+    assert.equal(await page.copied('#copy-text'), copied);
     await page.close();
 });

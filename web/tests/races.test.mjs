@@ -94,5 +94,9 @@ test('the Dice Log shows each race\'s trace under its heading, as vellicor-cli -
     const longer = await page.page.$eval('#dice-log-text', (pre) => pre.textContent);
     assert.equal(longer.split('\n\n').length, 3);
     assert.ok(longer.startsWith(log));
+    // Its close button, still there after the log was filled, hands the focus back.
+    await page.click('#dice-log-close');
+    assert.ok(await page.page.$eval('#dice-log', (section) => section.hidden));
+    assert.equal(await page.focusedId(), 'dice-log-toggle');
     await page.close();
 });

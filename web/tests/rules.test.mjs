@@ -1,6 +1,8 @@
 // The distance box's rules and the link's reading, without a browser: the same cases as the
-// dialog's distance field, and every way a link can be wrong.
+// dialog's distance field, and every way a link can be wrong; and the page's security policy.
 import assert from 'node:assert/strict';
+import { createHash } from 'node:crypto';
+import { readFileSync } from 'node:fs';
 import { test } from 'node:test';
 import { digitsAfterEdit, distanceWarning, parseLightyears } from '../site/distance.js';
 import { parseFragment as parseWith, raceFragment as fragmentWith } from '../site/link.js';
@@ -75,4 +77,15 @@ test('a fragment names no race, a race, or says what is wrong', () => {
     ];
     for (const [fragment, problem] of wrong)
         assert.deepEqual(parseFragment(fragment), { problem }, fragment);
+});
+
+test('the page\'s security policy names its inline script by its hash, and the README gives the same', () => {
+    const page = readFileSync(new URL('../site/index.html', import.meta.url), 'utf8');
+    const script = /<script>([\s\S]*?)<\/script>/.exec(page)[1];
+    const hash = createHash('sha256').update(script).digest('base64');
+    const policy = /http-equiv="Content-Security-Policy"\s+content="([^"]*)"/.exec(page)[1]
+        .split(/\s+/).join(' ');
+    assert.ok(policy.includes(`'sha256-${hash}'`), `${policy} lacks 'sha256-${hash}'`);
+    const readme = readFileSync(new URL('../../README.md', import.meta.url), 'utf8');
+    assert.ok(readme.includes(`\nContent-Security-Policy: ${policy}\n`), 'the README\'s header');
 });

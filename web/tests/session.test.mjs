@@ -240,6 +240,19 @@ test('a session file opens, with its notes, and New goes on where it stopped', {
     await page.click('#recent-open');
     await page.click('#recent-list button');
     assert.deepEqual(await page.texts(), textsOf(cliRaces({ seed: 5, location: 0, lightyears: 0 })[0]));
+    // A race from an older file that does not say where it lies in its dice comes back from the
+    // browser's storage still without a place: no dice in its heading, JSON or address.
+    const placeless = JSON.parse(JSON.stringify({ ...races[1], dice: undefined }));
+    const older = join(folder, 'older.json');
+    await writeFile(older, JSON.stringify([placeless]));
+    const [again] = await Promise.all([page.page.waitForFileChooser(), page.click('#open')]);
+    await again.accept([older]);
+    await page.page.waitForFunction(() => /^Opened older/.test(document.getElementById('status').textContent));
+    await page.reload();
+    assert.equal(await page.hash(), '');
+    assert.deepEqual(JSON.parse(await page.copied('#copy-json')), [placeless]);
+    await page.click('#dice-log-toggle');
+    assert.match(await page.page.$eval('#dice-log-text', (pre) => pre.textContent), /(^|\n)Race 2: Backnet, 120 light years from Sol, seed 1796823905$/);
     await page.close();
 });
 

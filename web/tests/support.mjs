@@ -189,7 +189,10 @@ export class OpenPage {
         for (let tries = 0; tries < 200; ++tries) {
             const names = (await readdir(this.downloads)).filter((name) =>
                 !before.has(name) && !name.endsWith('.crdownload'));
-            if (names.length) return { name: names[0], bytes: await readFile(join(this.downloads, names[0])) };
+            // Chromium holds the name with an empty file until the download is complete; no
+            // Save Races command saves nothing.
+            const bytes = names.length ? await readFile(join(this.downloads, names[0])) : null;
+            if (bytes?.length) return { name: names[0], bytes };
             await new Promise((resolve) => setTimeout(resolve, 50));
         }
         throw new Error(`no download from ${command}`);
