@@ -1,6 +1,7 @@
 #include "formats/RaceReader.h"
 
 #include "formats/RaceFormat.h"
+#include "formats/RaceReplay.h"
 #include "generation/Dice.h"
 
 #include <nlohmann/json.hpp>
@@ -211,37 +212,10 @@ RolledRace readRace(const Json &value, std::size_t index, std::string &problem)
     return read;
 }
 
-// Rolls stored races again from their seeds, in dice of its own. Consecutive races of one seed
-// share one stream, so a whole file costs one pass.
-class Replay
-{
-public:
-    // The profile `race` rolls from its seed, dice, location and distance; afterwards
-    // diceAfter() is where the dice stand.
-    RaceProfile roll(const RolledRace &race)
-    {
-        if (seed != race.seed || diceDrawn() > race.dice) {
-            seedDice(race.seed);
-            seed = race.seed;
-        }
-        skipDice(race.dice - diceDrawn());
-        RaceProfile profile;
-        profile.randomSeed = race.seed;
-        profile.generate(race.location, race.lightyears);
-        return profile;
-    }
-
-    std::int64_t diceAfter() const { return diceDrawn(); }
-
-private:
-    PrivateDice dice;
-    std::optional<std::int32_t> seed;
-};
-
 // Gives each race without a place the one it has in its seed's stream, where the races before it
 // tell: race 1 starts at 0, and a race right after a race of the same seed with a known place
 // starts where that one ended.
-void findMissingPlaces(std::vector<RolledRace> &races, Replay &replay)
+void findMissingPlaces(std::vector<RolledRace> &races, RaceReplay &replay)
 {
     for (std::size_t index = 0; index < races.size(); ++index) {
         RolledRace &race = races[index];
@@ -254,7 +228,8 @@ void findMissingPlaces(std::vector<RolledRace> &races, Replay &replay)
         if (index == 0)
             continue;
         const RolledRace &before = races[index - 1];
-        if (before.dice < 0 || before.seed != race.seed || std::int64_t{before.number} + 1 != race.number)
+        if (before.dice < 0 || before.seed != race.seed ||
+            std::int64_t{before.number} + 1 != race.number)
             continue;
         replay.roll(before);
         race.dice = replay.diceAfter();
@@ -434,7 +409,7 @@ RaceFile read(std::string_view bytes)
     }
     file.races = std::move(sax.races);
 
-    Replay replay;
+    RaceReplay replay;
     findMissingPlaces(file.races, replay);
     const RolledRace &last = file.races.back();
     if (last.dice >= 0) {

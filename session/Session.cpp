@@ -1,8 +1,8 @@
 #include "session/Session.h"
 
+#include "formats/RaceReplay.h"
 #include "generation/Dice.h"
 
-#include <algorithm>
 #include <ctime>
 #include <utility>
 
@@ -26,48 +26,6 @@ bool names(const RolledRace &race, const RaceLink &link)
     return race.dice == link.dice && race.seed == link.seed && race.location == link.location &&
            race.lightyears == link.lightyears;
 }
-
-// Rolls races of known places again on dice of their own, each stream's races in order, so that
-// a run of one stream seeds the dice once.
-class Replay
-{
-public:
-    Replay() : dice([this](std::string_view line) { trace += line; }) {}
-
-    // The trace of `race`, or nothing where its seed and dice do not roll its profile (a file
-    // edited by hand).
-    std::string traceOf(const RolledRace &race)
-    {
-        const RaceProfile profile = roll(race);
-        return profile == race.profile ? std::move(trace) : std::string();
-    }
-
-    // Where the stream stands after `race`.
-    std::int64_t diceAfter(const RolledRace &race)
-    {
-        roll(race);
-        return diceDrawn();
-    }
-
-private:
-    RaceProfile roll(const RolledRace &race)
-    {
-        if (seed != race.seed || diceDrawn() > race.dice) {
-            seedDice(race.seed);
-            seed = race.seed;
-        }
-        skipDice(race.dice - diceDrawn());
-        trace.clear();
-        RaceProfile profile;
-        profile.randomSeed = race.seed;
-        profile.generate(race.location, race.lightyears);
-        return profile;
-    }
-
-    std::string trace;
-    PrivateDice dice;
-    std::optional<std::int32_t> seed;
-};
 
 } // namespace
 
@@ -166,16 +124,22 @@ Session::Opened Session::open(RaceFile file)
     opened.inFile = file.races.size();
     const std::size_t first = file.races.size() > capacity ? file.races.size() - capacity : 0;
     races.clear();
-    unreplayed = 0;
-    for (std::size_t index = first; index < file.races.size(); ++index)
-        keep(std::move(file.races[index]));
-    replayTraces();
+    // Each race whose place is known gets the trace its seed and dice roll, unless they do not
+    // roll its profile (a file edited by hand).
+    std::string trace;
+    RaceReplay replay([&trace](std::string_view line) { trace += line; });
+    for (std::size_t index = first; index < file.races.size(); ++index) {
+        SessionRace kept{std::move(file.races[index]), {}};
+        trace.clear();
+        if (kept.race.dice >= 0 && replay.roll(kept.race) == kept.race.profile)
+            kept.trace = std::move(trace);
+        add(std::move(kept));
+    }
     opened.kept = races.size();
     if (races.empty()) {
         startFreshStream();
         return opened;
     }
-    position = races.size() - 1;
     const RolledRace &last = races.back().race;
     opened.continues =
         file.canContinue() && startStream({last.seed, file.diceAfterLast,
@@ -185,43 +149,21 @@ Session::Opened Session::open(RaceFile file)
     return opened;
 }
 
-void Session::keep(RolledRace race)
-{
-    add({std::move(race), {}});
-    unreplayed = std::min(unreplayed + 1, races.size());
-}
-
-void Session::replayTraces()
-{
-    Replay replay;
-    for (std::size_t index = races.size() - unreplayed; index < races.size(); ++index) {
-        SessionRace &each = races[index];
-        if (each.race.dice >= 0)
-            each.trace = replay.traceOf(each.race);
-    }
-    unreplayed = 0;
-}
-
-std::optional<std::size_t> Session::find(const RaceLink &link) const
-{
-    for (std::size_t index = races.size(); index-- > 0;) {
-        if (names(races[index].race, link))
-            return index;
-    }
-    return std::nullopt;
-}
-
 bool Session::goOnFrom(const RaceLink &link)
 {
     if (!inRange(link))
         return false;
-    if (const std::optional<std::size_t> index = find(link)) {
-        position = *index;
-        const RolledRace &race = races[*index].race;
-        Replay replay;
-        next = {race.seed, replay.diceAfter(race),
-                race.number < highestRaceNumber ? race.number + 1 : 0};
-        return true;
+    // The newest race the session holds with the link's values, if any.
+    for (std::size_t index = races.size(); index-- > 0;) {
+        const RolledRace &race = races[index].race;
+        if (names(race, link)) {
+            position = index;
+            RaceReplay replay;
+            replay.roll(race);
+            next = {race.seed, replay.diceAfter(),
+                    race.number < highestRaceNumber ? race.number + 1 : 0};
+            return true;
+        }
     }
     next = {link.seed, link.dice, 1};
     roll(link.location, link.lightyears);
@@ -263,13 +205,6 @@ std::string Session::diceLogEntry(std::size_t index) const
     if (entry.back() == '\n')
         entry.pop_back();
     return entry;
-}
-
-std::optional<RaceLink> linkOf(const RolledRace &race)
-{
-    if (race.dice < 0)
-        return std::nullopt;
-    return RaceLink{race.seed, race.dice, race.location, race.lightyears};
 }
 
 } // namespace vellicor

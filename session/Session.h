@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -104,18 +103,10 @@ public:
     // cannot, from a fresh stream.
     Opened open(RaceFile file);
 
-    // Adds a race kept elsewhere (the page's storage) after the newest, as it was, its trace
-    // rolled again; nothing is rolled in the stream. Traces are rolled for all the races added
-    // so at the next replayTraces(), or at once.
-    void keep(RolledRace race);
-    void replayTraces();
-
     // Shows the race a link names, and New goes on after it: the race is the session's own
     // where it holds one with that seed, dice, location and distance, else it is rolled as a new
     // race numbered 1. False (and nothing changes) for a link with a value out of range.
     bool goOnFrom(const RaceLink &link);
-    // The index of the race the link names, if the session holds it.
-    std::optional<std::size_t> find(const RaceLink &link) const;
 
     // Every race in `format`, exactly as vellicor-cli writes a run of races, a piece at a time.
     void write(OutputFormat format, const PieceWriter &out) const;
@@ -131,11 +122,7 @@ private:
     SeedSource freshSeed;
     std::deque<SessionRace> races;
     std::size_t position = 0;
-    std::size_t unreplayed = 0; // the newest races kept without their traces yet
     DiceStream next;
 };
-
-// The link of a race that can have one (its place in its stream known).
-std::optional<RaceLink> linkOf(const RolledRace &race);
 
 } // namespace vellicor

@@ -77,7 +77,9 @@ TEST(Session, RollsOpensAndGoesOnAsTheCommandLineToolWrites)
             EXPECT_EQ(written(opened, format.format), expected(4));
 
             // A link to race 2, from elsewhere: shown, and New goes on after it.
-            ASSERT_TRUE(opened.goOnFrom(*linkOf(rolled.at(1).race)));
+            const RolledRace &second = rolled.at(1).race;
+            ASSERT_TRUE(
+                opened.goOnFrom({second.seed, second.dice, second.location, second.lightyears}));
             EXPECT_EQ(opened.currentIndex(), 1u);
             opened.roll(place.location, place.lightyears);
             EXPECT_EQ(opened.raceText(4, format.format), rolled.raceText(2, format.format));
