@@ -268,13 +268,13 @@ bool MainDialog::keepShownTexts()
     return changed;
 }
 
-void MainDialog::writeSessionNow()
+bool MainDialog::writeSessionNow()
 {
     if (!autosave)
-        return;
+        return true;
     if (keepShownTexts())
         autosave->schedule();
-    autosave->writeNow(); // writes only what is not on disk yet
+    return autosave->writeNow(); // writes only what is not on disk yet
 }
 
 void MainDialog::showCurrentRace()
@@ -456,14 +456,11 @@ bool MainDialog::openSession(const QString &path)
     if (!file.error.empty()) {
         refusal = tr("The session could not be opened from %1.\n\n%2")
                       .arg(shownPath, QString::fromStdString(file.error));
-    } else if (autosave) {
+    } else if (!writeSessionNow()) {
         // Nothing of the session on screen is lost: it is on disk before another takes its place.
-        if (keepShownTexts())
-            autosave->schedule();
-        if (!autosave->writeNow())
-            refusal = tr("%1 was not opened: the session on screen could not be kept in %2 "
-                         "first. Save Races keeps it in a file you choose.")
-                          .arg(shownPath, QDir::toNativeSeparators(sessionFile()));
+        refusal = tr("%1 was not opened: the session on screen could not be kept in %2 first. "
+                     "Save Races keeps it in a file you choose.")
+                      .arg(shownPath, QDir::toNativeSeparators(sessionFile()));
     }
     if (!refusal.isEmpty()) {
         QMessageBox::warning(this, windowTitle(), refusal);

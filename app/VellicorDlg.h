@@ -43,8 +43,9 @@ public:
     // The file that keeps this session on disk by itself.
     QString sessionFile() const;
     // Writes what the session file lacks now, the texts in the boxes included, rather than a
-    // moment later: for when the program is about to end (a signal, the desktop's logout).
-    void writeSessionNow();
+    // moment later: for when the program is about to end (a signal, the desktop's logout), or
+    // another session takes its place. False when it could not be kept.
+    bool writeSessionNow();
     // Shows the races of a session file and goes on from its last race, after writing the
     // session on screen to its own file. A file that cannot be opened is reported with the file
     // and the reason, and false is returned: the session on screen and its file stay as they are.
