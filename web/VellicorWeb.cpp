@@ -14,6 +14,7 @@
 #include "session/StoredSession.h"
 
 #include <emscripten/emscripten.h>
+#include <nlohmann/json.hpp>
 
 #include <cmath>
 #include <cstddef>
@@ -88,11 +89,6 @@ Location toLocation(std::int32_t location)
     return rolledLocation(static_cast<Location>(location));
 }
 
-std::string quoted(std::string_view text)
-{
-    return '"' + std::string(text) + '"';
-}
-
 } // namespace
 
 extern "C" {
@@ -117,21 +113,17 @@ EMSCRIPTEN_KEEPALIVE const char *vellicor_version()
 // session's capacity and the ranges of a race's values.
 EMSCRIPTEN_KEEPALIVE const char *vellicor_tables()
 {
-    std::string tables = "{\"formats\":[";
-    for (const FileFormat &each : fileFormats) {
-        tables += (each.format == OutputFormat::Text ? "{\"name\":" : ",{\"name\":") +
-                  quoted(each.name) + ",\"label\":" + quoted(each.label) +
-                  ",\"extension\":" + quoted(each.extension) +
-                  ",\"mimeType\":" + quoted(each.mimeType) + '}';
-    }
-    tables += "],\"locations\":[";
-    for (std::size_t location = 0; location < locationNames.size(); ++location)
-        tables += (location > 0 ? "," : "") + quoted(locationNames[location]);
-    tables += "],\"largestFile\":" + std::to_string(largestRaceFile) +
-              ",\"capacity\":" + std::to_string(Session::capacity) +
-              ",\"mostDice\":" + std::to_string(mostDice) +
-              ",\"largestTypedDistance\":" + std::to_string(largestTypedDistance) + '}';
-    return returned(tables);
+    nlohmann::json formats = nlohmann::json::array();
+    for (const FileFormat &each : fileFormats)
+        formats.push_back({{"name", each.name},
+                           {"label", each.label},
+                           {"extension", each.extension},
+                           {"mimeType", each.mimeType}});
+    const nlohmann::json tables{
+        {"formats", std::move(formats)},  {"locations", locationNames},
+        {"largestFile", largestRaceFile}, {"capacity", Session::capacity},
+        {"mostDice", mostDice},           {"largestTypedDistance", largestTypedDistance}};
+    return returned(tables.dump());
 }
 
 // How Recent Sessions names a kept session, as the dialog names its session files.
@@ -249,9 +241,9 @@ EMSCRIPTEN_KEEPALIVE std::int32_t vellicor_open(const char *bytes, std::size_t s
 
 EMSCRIPTEN_KEEPALIVE const char *vellicor_opened()
 {
-    return returned("{\"inFile\":" + std::to_string(opened.inFile) +
-                    ",\"kept\":" + std::to_string(opened.kept) +
-                    ",\"continues\":" + (opened.continues ? "true" : "false") + '}');
+    return returned(nlohmann::json{
+        {"inFile", opened.inFile}, {"kept", opened.kept}, {"continues", opened.continues}}
+                        .dump());
 }
 
 // Starts writing every race of the session in `format`, as vellicor-cli writes a run of them.

@@ -45,14 +45,15 @@ function say(message) {
 
 // ----- The session -----
 
-// The facts of a race the module holds: race, seed, dice (null where not known), location,
+// The facts of a race the module holds: race, seed, dice (none where not known), location,
 // lightyears and categories.
 function raceAt(index) {
     return engine.race(index);
 }
 
+// A race read from a file that does not say where it lies in its dice has no "dice", and no link.
 function linkable(race) {
-    return race.dice !== null && race.dice !== undefined;
+    return race.dice !== undefined;
 }
 
 function linkOf(race) {
