@@ -43,6 +43,11 @@ function say(message) {
     ui.status.textContent = message;
 }
 
+// "1 race", "21 races".
+function raceCount(count) {
+    return `${count} ${count === 1 ? 'race' : 'races'}`;
+}
+
 // ----- The session -----
 
 // The facts of a race the module holds: race, seed, dice (none where not known), location,
@@ -120,14 +125,12 @@ function openRace(race) {
 function showPreviousRace() {
     if (!engine.goBack()) return;
     showRace();
-    if (!ui.diceLog.hidden) showDiceLog();
     scheduleStore(); // a reload comes back to this race
 }
 
 function showNextRace() {
     if (!engine.goForward()) return;
     showRace();
-    if (!ui.diceLog.hidden) showDiceLog();
     scheduleStore();
 }
 
@@ -206,10 +209,13 @@ function scheduleStore() {
     storeTimer = setTimeout(storeNow, storeDelay);
 }
 
-// The session on screen is kept before another takes its place, under a key of its own.
-function keepBeforeReplacing() {
-    storeNow();
+// Shows a session that took the place of the one on screen (which was kept first) and keeps it
+// under a key of its own, so the replaced one stays where Recent Sessions finds it.
+function showReplacement() {
     newSessionKey();
+    showRace();
+    if (!ui.diceLog.hidden) showDiceLog();
+    storeNow();
 }
 
 function showRecentSessions() {
@@ -238,15 +244,13 @@ function showRecentSessions() {
 
 function bringBack(key) {
     const stored = readKeptSession(key);
-    keepBeforeReplacing();
+    storeNow();
     if (stored === null || !engine.restore(stored)) {
         say('That session could not be read back.');
         return;
     }
-    showRace();
-    if (!ui.diceLog.hidden) showDiceLog();
-    storeNow();
-    say(`Brought back a session of ${engine.size()} ${engine.size() === 1 ? 'race' : 'races'}.`);
+    showReplacement();
+    say(`Brought back a session of ${raceCount(engine.size())}.`);
 }
 
 // ----- Copy, save, open -----
@@ -301,8 +305,7 @@ function saveRaces(format) {
     link.click();
     link.remove();
     setTimeout(() => URL.revokeObjectURL(link.href), 60_000);
-    const count = engine.size();
-    say(`Saved ${count} ${count === 1 ? 'race' : 'races'} as ${label}.`);
+    say(`Saved ${raceCount(engine.size())} as ${label}.`);
 }
 
 async function openSession(file) {
@@ -319,20 +322,17 @@ async function openSession(file) {
         refuse(`It could not be read: ${error.message}`);
         return;
     }
-    keepBeforeReplacing();
+    storeNow();
     const opened = engine.openSession(bytes);
     if (opened.error) {
         refuse(`${opened.error.charAt(0).toUpperCase()}${opened.error.slice(1)}.`);
         return;
     }
-    showRace();
-    if (!ui.diceLog.hidden) showDiceLog();
-    storeNow();
-    const races = (count) => `${count.toLocaleString('en')} ${count === 1 ? 'race' : 'races'}`;
+    showReplacement();
     say([
-        `Opened ${file.name}: ${races(opened.kept)}.`,
-        opened.inFile > opened.kept ? `It holds ${races(opened.inFile)}; the newest ` +
-            `${opened.kept.toLocaleString('en')} are shown.` : '',
+        `Opened ${file.name}: ${raceCount(opened.kept)}.`,
+        opened.inFile > opened.kept ? `It holds ${raceCount(opened.inFile)}; the newest ` +
+            `${opened.kept} are shown.` : '',
         opened.continues ? 'New goes on where that session stopped.'
             : 'Its dice cannot be followed on: New starts new dice.',
         'Recent Sessions brings back the session it replaced.',
