@@ -1,6 +1,6 @@
 // Links, the session kept across reloads, and session files opened from disk.
 import assert from 'node:assert/strict';
-import { writeFile, mkdtemp, rm } from 'node:fs/promises';
+import { writeFile, mkdtemp, rm, truncate } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, test } from 'node:test';
@@ -51,16 +51,24 @@ test('a link typed into the address bar of an open page shows its race', { timeo
 });
 
 test('a tab opened from another keeps a session of its own', { timeout: testTimeout }, async () => {
-    const page = await browser.open(fragment({ seed: 21, location: 0, lightyears: 0 }));
+    const race = { seed: 21, location: 0, lightyears: 0 };
+    const page = await browser.open(fragment(race));
     const own = await page.texts();
+    await page.click('#new');
+    await page.click('#previous');
+    await page.page.evaluate(() => new Promise((resolve) => setTimeout(resolve, 600)));
     const [popup] = await Promise.all([new Promise((resolve) => page.page.once('popup', resolve)),
         page.page.evaluate(() => window.open(window.location.href))]);
     await popup.waitForSelector('html[data-ready="true"]');
+    // Its address names race 1 of the other tab's session, and New goes on from there.
     await popup.click('#new');
+    assert.deepEqual(await popup.$$eval('textarea.box', (boxes) => boxes.map((box) => box.value.replaceAll('\n', '\r\n'))),
+        textsOf(cliRaces({ ...race, count: 2 })[1]));
     await popup.evaluate(() => new Promise((resolve) => setTimeout(resolve, 600)));
     await page.page.bringToFront();
     await page.reload();
     assert.deepEqual(await page.texts(), own);
+    await page.click('#next');
     assert.ok(await page.page.$eval('#next', (button) => button.disabled));
     await popup.close();
     await page.close();
@@ -240,6 +248,7 @@ test('a session file opens, with its notes, and New goes on where it stopped', {
     await page.click('#recent-open');
     await page.click('#recent-list button');
     assert.deepEqual(await page.texts(), textsOf(cliRaces({ seed: 5, location: 0, lightyears: 0 })[0]));
+    assert.equal(await page.status(), 'Brought back a session of 1 race.');
     // A race from an older file that does not say where it lies in its dice comes back from the
     // browser's storage still without a place: no dice in its heading, JSON or address.
     const placeless = JSON.parse(JSON.stringify({ ...races[1], dice: undefined }));
@@ -262,9 +271,10 @@ test('a file that is not a session is refused with its reason, and the session s
     const page = await browser.open(fragment({ seed: 5, location: 0, lightyears: 0 }));
     const before = await page.texts();
     for (const [name, content] of [['notes.json', 'Race 1: Inner Province'], ['empty.json', ''],
-        ['truncated.json', '[\n{"race":1,'], ['other.json', '{"races": []}']]) {
+        ['truncated.json', '[\n{"race":1,'], ['other.json', '{"races": []}'], ['huge.json', null]]) {
         const file = join(folder, name);
-        await writeFile(file, content);
+        await writeFile(file, content ?? '');
+        if (content === null) await truncate(file, 64 * 1024 * 1024 + 1); // sparse, refused unread
         const [chooser] = await Promise.all([page.page.waitForFileChooser(), page.click('#open')]);
         await chooser.accept([file]);
         await page.page.waitForSelector('#warning[open]');
