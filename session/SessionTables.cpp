@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 
 namespace vellicor {
 
@@ -28,16 +29,13 @@ std::string raceCount(std::int64_t races)
 
 std::string sessionLabel(const StartTime &start, std::int32_t seed, std::int64_t races)
 {
-    static constexpr std::array<std::string_view, 12> months{
-        "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    const auto twoDigits = [](int value) {
-        return (value < 10 ? "0" : "") + std::to_string(value);
-    };
-    const std::string_view month =
-        start.month >= 1 && start.month <= 12 ? months[start.month - 1] : "?";
-    return std::to_string(start.day) + ' ' + std::string(month) + ' ' + std::to_string(start.year) +
-           ' ' + twoDigits(start.hour) + ':' + twoDigits(start.minute) + " \u2014 seed " +
-           std::to_string(seed) + ", " + raceCount(races);
+    static constexpr std::array<const char *, 12> months{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const char *month = start.month >= 1 && start.month <= 12 ? months[start.month - 1] : "?";
+    char when[64];
+    std::snprintf(when, sizeof when, "%d %s %d %02d:%02d", start.day, month, start.year, start.hour,
+                  start.minute);
+    return std::string(when) + " \u2014 seed " + std::to_string(seed) + ", " + raceCount(races);
 }
 
 } // namespace vellicor
