@@ -36,16 +36,17 @@ package_packages=(dpkg-dev file)
 # What CI needs to check the package.
 package_check_packages=(lintian)
 # What the tests, the command-line tool, the benchmarks and the packaging checks need; the
-# manual pages are rendered with groff, the Markdown with cmark.
+# manual pages are rendered with groff, the Markdown with cmark, the PDFs read with pdftotext.
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev "${cli_packages[@]}"
-    desktop-file-utils appstream groff-base cmark)
+    desktop-file-utils appstream groff-base cmark poppler-utils)
 
 jobs=$(nproc 2>/dev/null || echo 2)
 
 # What the browser edition needs: Debian's emscripten, the JSON library it compiles in, a browser
-# for its tests and Node.js to run them. npm comes with some Node.js packages and conflicts with
-# them; Debian's npm is installed only where there is none.
-web_packages=(emscripten nlohmann-json3-dev chromium nodejs)
+# for its tests and Node.js to run them, rsvg-convert for the icons drawn from the SVG and
+# pdftotext for the printed card. npm comes with some Node.js packages and conflicts with them;
+# Debian's npm is installed only where there is none.
+web_packages=(emscripten nlohmann-json3-dev chromium nodejs librsvg2-bin poppler-utils)
 
 # Installs the page's tools and the npm packages of its tests, as web/package-lock.json pins them.
 ensure_web_tools() {
