@@ -5,6 +5,7 @@
 // vellicor_output_size) until the next call. Nothing here throws: the module is built without
 // exceptions, and a bad argument is refused with 0, -1 or an empty text.
 
+#include "formats/RaceCard.h"
 #include "formats/RaceFormat.h"
 #include "formats/RaceReader.h"
 #include "generation/Dice.h"
@@ -191,6 +192,23 @@ EMSCRIPTEN_KEEPALIVE const char *vellicor_heading(std::int32_t index)
 {
     return returned(isRace(index) ? raceHeading(session.at(static_cast<std::size_t>(index)).race)
                                   : std::string());
+}
+
+// The printed card of a race, with `link` (the page's address of the race, or nothing for a race
+// that has none) as how to roll it again.
+EMSCRIPTEN_KEEPALIVE const char *vellicor_card(std::int32_t index, const char *link,
+                                               std::size_t size)
+{
+    if (!isRace(index) || (link == nullptr && size > 0))
+        return returned({});
+    return returned(
+        raceCardHtml(session.at(static_cast<std::size_t>(index)).race, textAt(link, size)));
+}
+
+// The card's look, for its class names.
+EMSCRIPTEN_KEEPALIVE const char *vellicor_card_style()
+{
+    return returned(raceCardStyle);
 }
 
 EMSCRIPTEN_KEEPALIVE const char *vellicor_dice_log(std::int32_t index)

@@ -155,6 +155,20 @@ class Engine {
         return this.#outputText();
     }
 
+    // The race's printed card as HTML, every text escaped, with `link` as how to roll it again
+    // ('' for a race no link names), and the style sheet its class names need.
+    card(index, link) {
+        return this.#withText(link, (pointer, size) => {
+            this.#wasm._vellicor_card(index, pointer, size);
+            return this.#outputText();
+        });
+    }
+
+    cardStyle() {
+        this.#wasm._vellicor_card_style();
+        return this.#outputText();
+    }
+
     // The race's heading and trace lines, as the Dice Log shows them.
     diceLogEntry(index) {
         this.#wasm._vellicor_dice_log(index);

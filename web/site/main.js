@@ -3,6 +3,7 @@
 import { categoryCount, formats, loadEngine } from './engine.js';
 import { digitsAfterEdit, digitsOnlyNote, distanceWarning, parseLightyears } from './distance.js';
 import { parseFragment, raceFragment } from './link.js';
+import { PrintedCard } from './print.js';
 import { keptSessions, loadStoredSession, newSessionKey, readKeptSession, storeSession } from './storage.js';
 
 const element = (id) => document.getElementById(id);
@@ -31,6 +32,7 @@ const ui = {
 const storeDelay = 400; // milliseconds after the last New or key before the session is kept
 
 let engine;
+let card; // the printed card of the race on screen
 // The tables shared with the dialog: formats, location names, the reader's limit.
 let tables;
 // The distance the race on screen was rolled with, which an unusable box falls back on.
@@ -99,6 +101,7 @@ function showRace() {
     }
     // The address names the race on screen, without adding to the browser's history.
     history.replaceState(null, '', linkable(race) ? linkOf(race) : window.location.pathname);
+    card.show(position, onScreenFragment());
 }
 
 function rollNewRace() {
@@ -136,6 +139,7 @@ function showNextRace() {
 
 function keepNote(category) {
     engine.setText(engine.position(), category, ui.boxes[category].value.replaceAll('\n', '\r\n'));
+    card.show(engine.position(), onScreenFragment());
     scheduleStore();
 }
 
@@ -448,6 +452,7 @@ function wire() {
     element('dice-log-close').addEventListener('click', () => toggleDiceLog(false));
     element('about-open').addEventListener('click', () => ui.about.showModal());
     element('recent-open').addEventListener('click', showRecentSessions);
+    element('print').addEventListener('click', () => window.print());
     document.addEventListener('keydown', onKeyDown);
     // A link to another race typed into the address bar or followed from elsewhere.
     window.addEventListener('hashchange', () => {
@@ -481,6 +486,7 @@ function openFromAddress(link = parseFragment(window.location.hash, tables)) {
 async function start() {
     engine = await loadEngine();
     tables = engine.tables();
+    card = new PrintedCard(engine, element('card'));
     element('about-build').textContent = `Version ${engine.version()}, in the browser`;
     wire();
     const link = parseFragment(window.location.hash, tables);

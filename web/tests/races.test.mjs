@@ -1,5 +1,6 @@
 // The page's races are vellicor-cli's races: the same texts, the same bytes in every format.
 import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
 import { after, before, test } from 'node:test';
 import { Browser, cli, cliArgs, cliRaces, cliTrace, fragment, testTimeout } from './support.mjs';
 
@@ -98,5 +99,50 @@ test('the Dice Log shows each race\'s trace under its heading, as vellicor-cli -
     await page.click('#dice-log-close');
     assert.ok(await page.page.$eval('#dice-log', (section) => section.hidden));
     assert.equal(await page.focusedId(), 'dice-log-toggle');
+    await page.close();
+});
+
+// The text of what the browser prints on `format` paper, as pdftotext reads its PDF, and its pages.
+async function printed(page, format) {
+    const text = execFileSync('pdftotext', ['-layout', '-', '-'], { input: await page.page.pdf({ format }) })
+        .toString();
+    return { pages: text.split('\f').length - 1, text: text.replace(/\s+/g, ' ') };
+}
+
+test('Print Race prints the card of the race on screen, notes as typed, and nothing else', { timeout: testTimeout }, async () => {
+    const link = { seed: 1700000000, location: 2, lightyears: 120 };
+    const page = await browser.open(fragment(link));
+    await page.click('#new');
+    const note = ' <b>Tom & "Jerry"</b>';
+    await page.page.$eval('#box-5', (box) => box.setSelectionRange(box.value.length, box.value.length));
+    await page.page.focus('#box-5');
+    await page.page.keyboard.type(note);
+    const races = cliRaces({ ...link, count: 2 });
+    races[1].categories[5].text += note;
+    const headings = cli(cliArgs({ ...link, count: 2, format: 'text' })).toString().split('\n')
+        .filter((line) => line.startsWith('Race '));
+    const commands = await page.page.$$eval('button, label, legend', (all) => all.map((each) => each.textContent.trim()));
+    // Race 2 with its note on A4, then race 1, shown again, on Letter.
+    for (const [format, index] of [['A4', 1], ['Letter', 0]]) {
+        if (index === 0) await page.click('#previous');
+        const lines = [headings[index],
+            ...races[index].categories.flatMap(({ label, text }) => [label, ...text.split('\r\n')]),
+            `To roll it again: ${page.page.url()}`]
+            .map((line) => line.replace(/\s+/g, ' ').trim()).filter(Boolean);
+        const { pages, text } = await printed(page, format);
+        assert.equal(pages, 1, `one ${format} page`);
+        let at = 0;
+        for (const line of lines) {
+            at = text.indexOf(line, at);
+            assert.ok(at >= 0, `"${line}" printed on ${format}, in its order`);
+        }
+        for (const command of commands.filter((each) => !lines.some((line) => line.includes(each))))
+            assert.ok(!text.includes(command), `"${command}" is not printed`);
+    }
+    // The command, from the keyboard, asks the browser to print.
+    await page.page.evaluate(() => { window.print = () => { document.body.dataset.printed = 'yes'; }; });
+    await page.page.focus('#print');
+    await page.page.keyboard.press('Enter');
+    assert.equal(await page.page.$eval('body', (body) => body.dataset.printed), 'yes');
     await page.close();
 });
