@@ -14,6 +14,8 @@ const types = {
     '.wasm': 'application/wasm',
     '.svg': 'image/svg+xml',
     '.json': 'application/json',
+    '.webmanifest': 'application/manifest+json',
+    '.png': 'image/png',
 };
 
 // Starts serving `folder` on `port` (0: any free port); resolves to the server once it listens.

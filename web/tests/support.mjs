@@ -67,8 +67,8 @@ function watchForErrors(page, errors) {
 }
 
 export class Browser {
-    async start() {
-        this.server = await serveSite(siteFolder);
+    async start(folder = siteFolder) {
+        this.server = await serveSite(folder);
         this.url = `http://127.0.0.1:${this.server.address().port}/`;
         this.browser = await puppeteer.launch({
             executablePath: chromiumPath(),
