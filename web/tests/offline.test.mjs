@@ -1,5 +1,5 @@
 // The page installs as an app, keeps its files after the first visit, loads and rolls with no
-// network, and takes a new build when one is served.
+// network, takes a new build when one is served, and works as before without a service worker.
 import assert from 'node:assert/strict';
 import { cp, mkdtemp, readFile, rename, rm, writeFile } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
@@ -7,39 +7,36 @@ import { join } from 'node:path';
 import { after, before, test } from 'node:test';
 import { Browser, cliRaces, fragment, siteFolder, testTimeout } from './support.mjs';
 
-// A copy of the site, which the last test builds again.
+// A copy of the site, which one test takes away and another builds again.
 const folder = await mkdtemp(join(tmpdir(), 'vellicor-site-'));
 await cp(siteFolder, folder, { recursive: true });
 const browser = new Browser();
 before(() => browser.start(folder));
-after(async () => {
-    await browser.stop();
-    await rm(folder, { recursive: true, force: true });
-});
+after(() => browser.stop().then(() => rm(folder, { recursive: true, force: true })));
 
-const controlled = (page) => page.page.waitForFunction(() => navigator.serviceWorker.controller,
-    { timeout: 20_000 });
-const caches = (page) => page.page.evaluate(() => caches.keys());
+const link = { seed: 31337, location: 1, lightyears: 40 };
+const controlled = (page) => page.page.waitForFunction(() => navigator.serviceWorker.controller);
+// New after the link shows race 2 of vellicor-cli.
+async function rollsOn(page) {
+    await page.click('#new');
+    assert.deepEqual(await page.texts(), cliRaces({ ...link, count: 2 })[1].categories.map(({ text }) => text));
+}
 
-test('the manifest names the app and its icons, drawn at their sizes', { timeout: testTimeout }, async () => {
+test('the manifest names the app, and its icons are drawn at their sizes', { timeout: testTimeout }, async () => {
     const page = await browser.open();
-    const manifest = await page.page.evaluate(async () =>
+    const { icons, description, ...manifest } = await page.page.evaluate(async () =>
         (await fetch(document.querySelector('link[rel="manifest"]').href)).json());
-    assert.deepEqual({ ...manifest, description: undefined, icons: undefined }, {
-        name: 'Vellicor', short_name: 'Vellicor', start_url: './', scope: './', display: 'standalone',
-        theme_color: '#2d3e63', background_color: '#dcdcdc', description: undefined, icons: undefined,
-    });
+    assert.deepEqual(manifest, { name: 'Vellicor', short_name: 'Vellicor', start_url: './', scope: './',
+        display: 'standalone', theme_color: '#2d3e63', background_color: '#dcdcdc' });
     for (const size of [192, 512]) {
-        const icon = manifest.icons.find((each) => each.sizes === `${size}x${size}`);
-        const png = await readFile(join(folder, icon.src));
-        assert.equal(icon.type, 'image/png');
-        assert.deepEqual([png.readUInt32BE(16), png.readUInt32BE(20)], [size, size], icon.src);
+        const { src, type } = icons.find((each) => each.sizes === `${size}x${size}`);
+        const png = await readFile(join(folder, src));
+        assert.deepEqual([type, png.readUInt32BE(16), png.readUInt32BE(20)], ['image/png', size, size], src);
     }
     await page.close();
 });
 
 test('after the first visit the page loads and rolls with no network', { timeout: testTimeout }, async () => {
-    const link = { seed: 31337, location: 1, lightyears: 40 };
     const page = await browser.open(fragment(link));
     await controlled(page);
     // The browser's offline mode leaves the service worker's own fetches be: the server, too,
@@ -48,28 +45,23 @@ test('after the first visit the page loads and rolls with no network', { timeout
     await rename(folder, `${folder}-away`);
     try {
         await page.reload();
-        await page.click('#new');
+        await rollsOn(page);
     } finally {
         await rename(`${folder}-away`, folder);
     }
-    const races = cliRaces({ ...link, count: 2 });
-    assert.deepEqual(await page.texts(), races[1].categories.map((category) => category.text));
-    await page.page.setOfflineMode(false);
     await page.close();
 });
 
 test('a new build served takes the place of the kept one, whose cache is removed', { timeout: testTimeout }, async () => {
     const page = await browser.open();
     await controlled(page);
-    const [kept] = await caches(page);
-    const worker = await readFile(join(folder, 'sw.js'), 'utf8');
-    const html = await readFile(join(folder, 'index.html'), 'utf8');
+    const [kept] = await page.page.evaluate(() => caches.keys());
+    const [worker, html] = await Promise.all(['sw.js', 'index.html'].map((name) => readFile(join(folder, name), 'utf8')));
     await writeFile(join(folder, 'sw.js'), worker.replace(kept, 'vellicor-next-build'));
     await writeFile(join(folder, 'index.html'), `${html}<!-- the next build -->\n`);
     try {
         await page.reload();
-        await page.page.waitForFunction(async () =>
-            (await caches.keys()).join() === 'vellicor-next-build', { timeout: 20_000 });
+        await page.page.waitForFunction(async () => (await caches.keys()).join() === 'vellicor-next-build');
         await page.reload();
         assert.match(await page.page.content(), /the next build/);
     } finally {
@@ -80,12 +72,9 @@ test('a new build served takes the place of the kept one, whose cache is removed
 });
 
 test('where service workers are not offered the page works as before', { timeout: testTimeout }, async () => {
-    const link = { seed: 77, location: 0, lightyears: 5 };
     const page = await browser.open(fragment(link), { setUp: (tab) => tab.evaluateOnNewDocument(() =>
         delete Navigator.prototype.serviceWorker) });
     assert.equal(await page.page.evaluate(() => 'serviceWorker' in navigator), false);
-    await page.click('#new');
-    const races = cliRaces({ ...link, count: 2 });
-    assert.deepEqual(await page.texts(), races[1].categories.map((category) => category.text));
+    await rollsOn(page);
     await page.close();
 });
