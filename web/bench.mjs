@@ -1,6 +1,7 @@
 // Timings of the browser edition, printed, never judged (a timing is not a pass or a fail):
 // - the first race on screen after navigation in headless Chromium, median of 10 cold loads,
-//   each in a fresh profile, and each as a first visit in a browser already running;
+//   each in a fresh profile, each as a first visit in a browser already running, and each as a
+//   returning visit (the service worker and its cache warm from a visit before);
 // - 100,000 races to JSON in the WebAssembly module (each chunk handed to JavaScript and let
 //   go) against vellicor-cli writing to /dev/null, medians of 5 each, side by side in this one
 //   run; then the same gathered into a Blob, as a download, compared byte for byte with the CLI's;
@@ -65,10 +66,23 @@ try {
         // What the visit before kept when it closed.
         const cdp = await page.createCDPSession();
         await cdp.send('Storage.clearDataForOrigin', {
-            origin: url.replace(/\/$/, ''), storageTypes: 'local_storage' });
+            origin: url.replace(/\/$/, ''),
+            storageTypes: 'local_storage,service_workers,cache_storage' });
         return { page, done: () => page.close() };
     });
     await visitContext.close();
+    // A returning visit: a new tab of a profile that has been to the page, whose service worker
+    // keeps the site, so nothing comes from the network.
+    const returningContext = await browser.createBrowserContext();
+    const firstPage = await returningContext.newPage();
+    await firstPage.goto(url);
+    await firstPage.waitForFunction(() => navigator.serviceWorker.controller);
+    await firstPage.close();
+    const returning = await firstRaces(async () => {
+        const page = await returningContext.newPage();
+        return { page, done: () => page.close() };
+    });
+    await returningContext.close();
 
     // 100,000 races as JSON in the page's module, each chunk handed to JavaScript as it is
     // written and let go, as vellicor-cli's go to /dev/null; then the same gathered into a Blob,
@@ -137,6 +151,8 @@ try {
     const series = (times) => `${median(times).toFixed(0)} ms (${times.map((t) => t.toFixed(0)).join(', ')})`;
     console.log(`First race on screen after navigation, fresh profile (median of 10): ${series(firstRace)}`);
     console.log(`The same as a first visit in a running browser (median of 10): ${series(firstVisit)}`);
+    console.log(`The same as a returning visit, from the service worker's cache (median of 10): ` +
+        `${series(returning)}`);
     console.log(`${raceCount} races to JSON: WebAssembly ${wasmMedian.toFixed(0)} ms, ` +
         `vellicor-cli ${nativeMedian.toFixed(0)} ms (the whole process, to /dev/null), ` +
         `ratio ${(wasmMedian / nativeMedian).toFixed(2)} (medians of 5)`);
