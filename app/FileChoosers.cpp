@@ -6,7 +6,34 @@
 #include <QDate>
 #include <QDir>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QStandardPaths>
+
+#include <optional>
+
+namespace {
+
+// `name` with the extension of another format: the longest it ends in, and what Qt's own chooser
+// leaves of a two-part one when the file type changes (it swaps the last part only, so that
+// "races.foundry.json" would become "races.foundry.md" and "races.md" the JSON "races.json").
+// A name without a format's extension stays as typed.
+QString withExtension(QString name, const QString &extension)
+{
+    const std::optional<vellicor::OutputFormat> format =
+        vellicor::formatForFileName(name.toStdString());
+    if (!format)
+        return name;
+    name.chop(static_cast<qsizetype>(vellicor::fileFormats[int(*format)].extension.size()) + 1);
+    for (const vellicor::FileFormat &each : vellicor::fileFormats) {
+        const QString parts = QString::fromLatin1(each.extension);
+        const qsizetype last = parts.lastIndexOf(QLatin1Char('.'));
+        if (last > 0 && name.endsWith(QLatin1Char('.') + parts.left(last), Qt::CaseInsensitive))
+            name.chop(last + 1);
+    }
+    return name + QLatin1Char('.') + extension;
+}
+
+} // namespace
 
 QString chooseFileToSave(QWidget &parent, const QString &lastSaved)
 {
@@ -32,12 +59,16 @@ QString chooseFileToSave(QWidget &parent, const QString &lastSaved)
                        .arg(QString::fromLatin1(each.label), suffixes.constLast());
     }
     chooser.setNameFilters(filters);
-    // A name typed without an extension gets the one of the chosen file type.
-    QObject::connect(&chooser, &QFileDialog::filterSelected, &chooser,
-                     [&chooser, filters, suffixes](const QString &filter) {
-                         chooser.setDefaultSuffix(
-                             suffixes.value(filters.indexOf(filter), suffixes[0]));
-                     });
+    // A name typed without an extension gets the one of the chosen file type; a name with the
+    // extension of a format takes the chosen one's instead.
+    QObject::connect(
+        &chooser, &QFileDialog::filterSelected, &chooser,
+        [&chooser, filters, suffixes](const QString &filter) {
+            const QString suffix = suffixes.value(filters.indexOf(filter), suffixes[0]);
+            chooser.setDefaultSuffix(suffix);
+            if (auto *name = chooser.findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                name->setText(withExtension(name->text(), suffix));
+        });
     // The last file's format, but its extension in lower case: after "races.Json", a name typed
     // as "plain" is saved as "plain.json".
     const int format = static_cast<int>(vellicor::formatForFileName(suggested.toStdString())

@@ -324,7 +324,7 @@ void MainDialog::copyRace()
         const std::string race = session.raceText(session.currentIndex(), each.format);
         if (each.format == OutputFormat::Text)
             data->setText(QString::fromStdString(race));
-        else
+        else if (!data->hasFormat(QString::fromLatin1(each.mimeType))) // JSON, not the journal
             data->setData(QString::fromLatin1(each.mimeType), QByteArray::fromStdString(race));
     }
     QGuiApplication::clipboard()->setMimeData(data);
@@ -350,8 +350,8 @@ bool MainDialog::saveRaces(const QString &path)
     const std::optional<OutputFormat> format = vellicor::formatForFileName(path.toStdString());
     QString reason;
     if (!format)
-        reason = tr("Races are saved as text (.txt), Markdown (.md) or JSON (.json); the file "
-                    "name must end in one of these.");
+        reason = tr("Races are saved as text (.txt), Markdown (.md), JSON (.json) or a Foundry "
+                    "VTT journal (.foundry.json); the file name must end in one of these.");
     else
         reason = writeWholeFile(
             path, [this, format](const PieceWriter &write) { session.write(*format, write); });

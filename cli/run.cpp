@@ -172,7 +172,7 @@ void defineOptions(CLI::App &app, Options &options)
         ->type_name("K")
         ->default_str("0")
         ->transform(wholeNumber(0, mostDice));
-    app.add_option("--format", options.format, "text, markdown or json")
+    app.add_option("--format", options.format, "text, markdown, json or foundry")
         ->type_name("FORMAT")
         ->default_str("text")
         ->transform(choice(formatNames, false, "format"));
@@ -185,6 +185,7 @@ void defineOptions(CLI::App &app, Options &options)
                "  vellicor-cli --seed 1700000000 --count 3 --format markdown >> notes.md\n"
                "  vellicor-cli --count 100 --format json > races.json\n"
                "  vellicor-cli --from session.json --format markdown > evening.md\n"
+               "  vellicor-cli --from session.json --format foundry > evening.foundry.json\n"
                "  gzip -dc old.json.gz | vellicor-cli --from - --format markdown > old.md");
 }
 

@@ -468,14 +468,20 @@ void appendJson(std::string &buffer, const RolledRace &race)
 
 std::string_view RaceWriter::opening() const
 {
-    return format == OutputFormat::Json ? "[\n" : "";
+    switch (format) {
+    case OutputFormat::Json:
+        return "[\n";
+    case OutputFormat::Foundry:
+        return "{\"pages\":[\n";
+    default:
+        return "";
+    }
 }
 
 void RaceWriter::append(std::string &buffer, const RolledRace &race)
 {
-    if (!first)
-        buffer += format == OutputFormat::Json ? ",\n" : "\n";
-    first = false;
+    if (appended > 0)
+        buffer += format == OutputFormat::Json || format == OutputFormat::Foundry ? ",\n" : "\n";
     switch (format) {
     case OutputFormat::Text:
         appendText(buffer, race);
@@ -486,12 +492,28 @@ void RaceWriter::append(std::string &buffer, const RolledRace &race)
     case OutputFormat::Json:
         appendJson(buffer, race);
         break;
+    case OutputFormat::Foundry:
+        appendFoundryPage(buffer, race, appended);
+        journalName.add(race);
+        break;
     }
+    ++appended;
 }
 
-std::string_view RaceWriter::closing() const
+std::string RaceWriter::closing() const
 {
-    return format == OutputFormat::Json ? "\n]\n" : "";
+    switch (format) {
+    case OutputFormat::Json:
+        return "\n]\n";
+    case OutputFormat::Foundry: {
+        std::string closing = "\n],\"name\":";
+        closing += nlohmann::json(journalName.name()).dump();
+        closing += "}\n";
+        return closing;
+    }
+    default:
+        return {};
+    }
 }
 
 } // namespace vellicor

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/FoundryJournal.h"
 #include "formats/RolledRace.h"
 
 #include <array>
@@ -9,11 +10,11 @@
 
 namespace vellicor {
 
-enum class OutputFormat : std::int32_t { Text = 0, Markdown = 1, Json = 2 };
+enum class OutputFormat : std::int32_t { Text = 0, Markdown = 1, Json = 2, Foundry = 3 };
 
 // How locations and formats are spelled on the command line and in the JSON, by value.
 inline constexpr std::array<std::string_view, 3> locationNames{"inner", "frontier", "backnet"};
-inline constexpr std::array<std::string_view, 3> formatNames{"text", "markdown", "json"};
+inline constexpr std::array<std::string_view, 4> formatNames{"text", "markdown", "json", "foundry"};
 
 // The label each category carries in the dialog and in every format, by Category.
 inline constexpr std::array<std::string_view, 10> categoryLabels{
@@ -38,7 +39,8 @@ void appendMarkdown(std::string &buffer, const RolledRace &race);
 void appendJson(std::string &buffer, const RolledRace &race);
 
 // Streams races in one format: opening() once, append() for each race, closing() once. Text and
-// Markdown separate races by an empty line; JSON is one array with one race per line.
+// Markdown separate races by an empty line; JSON is one array with one race per line; the Foundry
+// VTT journal one page per line, its name (which counts the races) in the closing.
 class RaceWriter
 {
 public:
@@ -46,11 +48,12 @@ public:
 
     std::string_view opening() const;
     void append(std::string &buffer, const RolledRace &race);
-    std::string_view closing() const;
+    std::string closing() const;
 
 private:
     OutputFormat format;
-    bool first = true;
+    std::int64_t appended = 0;
+    FoundryJournalName journalName;
 };
 
 } // namespace vellicor

@@ -138,6 +138,14 @@ void checkRaces(const Asked &asked, const std::string &out, const std::string &e
         }
         return;
     }
+    if (asked.format == "foundry") {
+        const nlohmann::json journal = nlohmann::json::parse(out, nullptr, false);
+        if (journal.is_discarded() || !journal.is_object() ||
+            journal.value("pages", nlohmann::json::array()).size() !=
+                static_cast<std::size_t>(asked.count))
+            fail("the journal does not hold a page for each race asked for", out, err);
+        return;
+    }
     const std::string_view heading = asked.format == "markdown" ? "## Race " : "Race ";
     long headings = 0;
     bool afterEmptyLine = false;

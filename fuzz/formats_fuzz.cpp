@@ -1,10 +1,11 @@
-// The three formats with fuzzer-chosen races: rolled numbers in and out of range, and texts
+// The formats with fuzzer-chosen races: rolled numbers in and out of range, and texts
 // that are either the description of those numbers or any bytes at all, as a user's notes in
 // the dialog can be. The input starts with the numbers, then two bytes whose bits pick, category
 // by category, the description or a text of the input; the texts follow, separated by NUL.
 // Every race must give:
 // - JSON that parses into one race whose numbers are the race's, and whose texts are the race's
 //   wherever the library itself can encode them (valid UTF-8);
+// - a Foundry VTT journal that parses into one page with the race's seed;
 // - text and Markdown that open with the race's heading and show every category's label.
 
 #include "formats/RaceFormat.h"
@@ -102,6 +103,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (encodable(text) && entry["categories"][category]["text"] != text)
             fail("a text in the JSON is not the race's", json);
     }
+
+    // The journal parses too, invalid UTF-8 and all, into one page that names the race.
+    const std::string journal = written(OutputFormat::Foundry, race);
+    const nlohmann::json parsedJournal = nlohmann::json::parse(journal, nullptr, false);
+    const nlohmann::json pages = parsedJournal.is_object()
+                                     ? parsedJournal.value("pages", nlohmann::json::array())
+                                     : nlohmann::json::array();
+    const nlohmann::json::json_pointer seed("/0/flags/vellicor/seed");
+    if (pages.size() != 1 || !pages.contains(seed) || pages[seed] != race.seed)
+        fail("the journal does not hold the race's page", journal);
 
     const std::string heading = raceHeading(race);
     for (const OutputFormat format : {OutputFormat::Text, OutputFormat::Markdown}) {

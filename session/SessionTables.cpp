@@ -8,17 +8,21 @@ namespace vellicor {
 
 std::optional<OutputFormat> formatForFileName(std::string_view name)
 {
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos)
-        return std::nullopt;
-    const std::string_view extension = name.substr(dot + 1);
     const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    std::optional<OutputFormat> format;
+    std::size_t longest = 0;
     for (const FileFormat &each : fileFormats) {
-        if (std::equal(extension.begin(), extension.end(), each.extension.begin(),
-                       each.extension.end(), [&lower](char a, char b) { return lower(a) == b; }))
-            return each.format;
+        const std::size_t length = each.extension.size() + 1; // with its dot
+        if (name.size() < length || length <= longest)
+            continue;
+        const std::string_view end = name.substr(name.size() - length);
+        if (end[0] == '.' && std::equal(end.begin() + 1, end.end(), each.extension.begin(),
+                                        [&lower](char a, char b) { return lower(a) == b; })) {
+            format = each.format;
+            longest = length;
+        }
     }
-    return std::nullopt;
+    return format;
 }
 
 std::string raceCount(std::int64_t races)

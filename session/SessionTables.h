@@ -21,14 +21,18 @@ struct FileFormat {
     std::string_view mimeType;
 };
 
-// By OutputFormat. The extension of a saved file picks its format.
-inline constexpr std::array<FileFormat, 3> fileFormats{{
+// By OutputFormat. The extension of a saved file picks its format. The journal is JSON too, and
+// Foundry's file picker takes any .json, so its extension has two parts.
+inline constexpr std::array<FileFormat, 4> fileFormats{{
     {OutputFormat::Text, formatNames[0], "Text", "txt", "text/plain"},
     {OutputFormat::Markdown, formatNames[1], "Markdown", "md", "text/markdown"},
     {OutputFormat::Json, formatNames[2], "JSON", "json", "application/json"},
+    {OutputFormat::Foundry, formatNames[3], "Foundry VTT journal", "foundry.json",
+     "application/json"},
 }};
 
-// The format a file name asks for by its extension, in any case.
+// The format a file name asks for by its extension, in any case; of two that match
+// ("races.foundry.json"), the longer.
 std::optional<OutputFormat> formatForFileName(std::string_view name);
 
 // When a session started, as the clock on the wall showed it.

@@ -11,7 +11,7 @@ _vellicor_cli()
         return
         ;;
     --format)
-        mapfile -t COMPREPLY < <(compgen -W 'text markdown json' -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W 'text markdown json foundry' -- "$cur")
         return
         ;;
     --lightyears | --count | --seed | --dice)

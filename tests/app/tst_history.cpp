@@ -148,6 +148,8 @@ void tst_History::saveEqualsTheToolsOutput_data()
                          << "markdown";
     QTest::newRow(".TXT, in capitals") << "RACES.TXT"
                                        << "text";
+    QTest::newRow(".foundry.json") << "races.foundry.json"
+                                   << "foundry";
 }
 
 void tst_History::saveEqualsTheToolsOutput()

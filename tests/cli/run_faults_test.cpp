@@ -55,7 +55,7 @@ TEST(CliMessages, SayWhatWasWrongAndWhatIsAccepted)
     } cases[] = {
         {{"--location", "mars"},
          "--location: \"mars\" is not a location (inner, frontier or backnet; or 0, 1 or 2)."},
-        {{"--format", "1"}, "--format: \"1\" is not a format (text, markdown or json)."},
+        {{"--format", "1"}, "--format: \"1\" is not a format (text, markdown, json or foundry)."},
         {{"--count"}, "--count: a value is missing."},
         {{"--bogus"}, "unknown option \"--bogus\"."},
         {{"-x"}, "unknown option \"-x\"."},

@@ -377,7 +377,7 @@ TEST(CliSeed, DiceStartsAtAnyRaceOfARun)
 
 TEST(CliSeed, SameArgumentsGiveTheSameOutput)
 {
-    for (const char *format : {"text", "markdown", "json"}) {
+    for (const char *format : {"text", "markdown", "json", "foundry"}) {
         SCOPED_TRACE(format);
         const std::vector<std::string> arguments{"--seed", "99",       "--count",
                                                  "5",      "--format", format};
@@ -659,7 +659,7 @@ TEST(CliFrom, WritesTheStoredRacesInEachFormat)
     const CliResult json = runWith(with(rolling, {"--format", "json"}));
     ASSERT_EQ(json.status, 0);
     const TemporaryFile stored(json.out);
-    for (const char *format : {"text", "markdown", "json"}) {
+    for (const char *format : {"text", "markdown", "json", "foundry"}) {
         const CliResult fromFile = runWith({"--from", stored.file(), "--format", format});
         EXPECT_EQ(fromFile.status, 0) << format;
         EXPECT_EQ(fromFile.err, "") << format;

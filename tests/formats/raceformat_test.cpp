@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <random>
+#include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -275,6 +278,87 @@ TEST(JsonFormat, InvalidUtf8InANoteBecomesReplacementCharacters)
     }
 }
 
+// The text a Foundry page's HTML shows of one category: what follows the label's heading, its
+// line breaks and character references read back. No other markup may be there, nor a space
+// that HTML would not show.
+std::string shownText(std::string_view &content, std::string_view label)
+{
+    const std::string heading = "<h2>" + std::string(label) + "</h2>";
+    EXPECT_TRUE(content.starts_with(heading)) << content.substr(0, 80);
+    content.remove_prefix(std::min(heading.size(), content.size()));
+    if (!content.starts_with("<p>"))
+        return {};
+    const std::size_t end = content.find("</p>");
+    std::string shown(content.substr(3, end - 3));
+    content.remove_prefix(std::min(end + 4, content.size()));
+    shown = std::regex_replace(shown, std::regex("<br>"), "\n");
+    EXPECT_EQ(shown.find_first_of("<>\"'"), std::string::npos) << shown;
+    // HTML folds a run of spaces into one, and drops a line's first.
+    EXPECT_FALSE(std::regex_search(shown, std::regex("(^|\n| ) "))) << shown;
+    for (const auto &[from, to] : {std::pair{"&nbsp;", " "},
+                                   {"&lt;", "<"},
+                                   {"&gt;", ">"},
+                                   {"&quot;", "\""},
+                                   {"&#39;", "'"},
+                                   {"&amp;", "&"}})
+        for (std::size_t at = shown.find(from); at != std::string::npos;
+             at = shown.find(from, at + std::string_view(to).size()))
+            shown.replace(at, std::string_view(from).size(), to);
+    return shown;
+}
+
+// The fields of Foundry's journal data model that Import Data reads, for random races and for
+// notes with markup, runs of spaces and invalid UTF-8: every line of every text comes back.
+TEST(FoundryJournal, PagesHoldWhatTheImportReadsWithEveryNoteAsText)
+{
+    std::vector<RolledRace> races = randomRaces(60);
+    races[1].texts[Values] = "<b>&\"'</b>\r\n  two   spaced\r\n\r\nbad \xff";
+    races[2].dice = -1;
+    races.push_back(races.back()); // the same race twice, on two pages of their own
+    RaceWriter writer(OutputFormat::Foundry);
+    std::string written(writer.opening());
+    for (const RolledRace &race : races)
+        writer.append(written, race);
+    written += writer.closing();
+    const nlohmann::json journal = nlohmann::json::parse(written);
+    EXPECT_EQ(journal["name"], "Vellicor: 61 races, seeds " + std::to_string(races[0].seed) + ", " +
+                                   std::to_string(races[1].seed) + ", " +
+                                   std::to_string(races[2].seed) + " and 57 more");
+    ASSERT_EQ(journal["pages"].size(), races.size());
+    std::set<std::string> ids;
+    for (std::size_t index = 0; index < races.size(); ++index) {
+        SCOPED_TRACE("page " + std::to_string(index));
+        const RolledRace &race = races[index];
+        const nlohmann::json &page = journal["pages"][index];
+        const std::string id = page["_id"];
+        EXPECT_TRUE(std::regex_match(id, std::regex("[A-Za-z0-9]{16}")) && ids.insert(id).second);
+        EXPECT_EQ(page["name"], raceHeading(race));
+        EXPECT_EQ(page["type"], "text");
+        EXPECT_EQ(page["title"], nlohmann::json({{"show", true}, {"level", 1}}));
+        EXPECT_EQ(page["text"]["format"], 1);
+        EXPECT_EQ(page["sort"], (index + 1) * 100'000);
+        const nlohmann::json flags = page["flags"]["vellicor"];
+        EXPECT_EQ(flags["race"], race.number);
+        EXPECT_EQ(flags["seed"], race.seed);
+        EXPECT_EQ(flags.value("dice", std::int64_t{-1}), race.dice);
+        EXPECT_EQ(flags["location"], locationNames[rolledLocation(race.location)]);
+        EXPECT_EQ(flags["lightyears"], race.lightyears);
+        const std::string content = page["text"]["content"];
+        std::string_view rest = content;
+        for (std::size_t category = 0; category < race.texts.size(); ++category) {
+            std::string expected =
+                std::regex_replace(race.texts[category], std::regex("\r\n"), "\n");
+            if (expected.ends_with('\n'))
+                expected.pop_back();
+            if (index == 1 && category == Values)
+                expected = "<b>&\"'</b>\n  two   spaced\n\nbad \uFFFD";
+            EXPECT_EQ(shownText(rest, categoryLabels[category]), expected)
+                << categoryLabels[category];
+        }
+        EXPECT_EQ(rest, "");
+    }
+}
+
 TEST(MarkdownFormat, DescriptionsAreWrittenAsAnyOtherText)
 {
     // The unrolled copy matches no description, so every text takes the general path.
@@ -319,7 +403,8 @@ TEST(RaceWriter, SeparatesRacesPerFormat)
         const char *between;
     } cases[] = {{OutputFormat::Text, "\n\nRace 2:"},
                  {OutputFormat::Markdown, "\n\n## Race 2:"},
-                 {OutputFormat::Json, "}]},\n{\"race\":2,"}};
+                 {OutputFormat::Json, "}]},\n{\"race\":2,"},
+                 {OutputFormat::Foundry, "}}},\n{\"_id\":"}};
     for (const auto &[format, between] : cases) {
         SCOPED_TRACE(static_cast<int>(format));
         RaceWriter writer(format);

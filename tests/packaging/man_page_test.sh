@@ -33,3 +33,14 @@ for option in $(echo "$help_options" | grep -- '^--'); do
     grep -qw -- "$option" "$zsh_completion" || fail "zsh completion lacks $option"
     grep -qw -- "-l ${option#--}" "$fish_completion" || fail "fish completion lacks $option"
 done
+
+# Every format the help names ("text, markdown or json") has its item under FORMATS, and each
+# completion offers it after --format.
+formats=$("$program" --help | sed -n 's/^ *--format [A-Z]*=[a-z]*  *//p' | sed 's/,\| or / /g')
+for format in $formats; do
+    grep -qx "\.B $format" "$page" || fail "the page's FORMATS lack $format"
+    for completion in "$bash_completion" "$zsh_completion" "$fish_completion"; do
+        grep -A1 -E -- '(--|-l )format' "$completion" | grep -qw "$format" ||
+            fail "$completion does not offer the format $format"
+    done
+done

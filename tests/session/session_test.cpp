@@ -195,6 +195,8 @@ TEST(Session, NewStartsAFreshStreamWhereTheOldOneCannotGoOn)
     EXPECT_FALSE(session.goOnFrom({seed, -1, Backnet, 3}));
     EXPECT_EQ(formatForFileName("Races.JSON"), OutputFormat::Json);
     EXPECT_EQ(formatForFileName("races.pdf"), std::nullopt);
+    EXPECT_EQ(formatForFileName("Races.Foundry.JSON"), OutputFormat::Foundry);
+    EXPECT_EQ(formatForFileName("foundry.json"), OutputFormat::Json);
     EXPECT_EQ(sessionLabel({2026, 12, 9, 20, 5}, seed, 21),
               "9 Dec 2026 20:05 \u2014 seed 1796823905, 21 races");
 }

@@ -3,7 +3,7 @@
 // chunks of bytes, so a download holds exactly the bytes the C++ wrote.
 import createVellicor from './vellicor.js';
 
-export const formats = Object.freeze({ text: 0, markdown: 1, json: 2 });
+export const formats = Object.freeze({ text: 0, markdown: 1, json: 2, foundry: 3 });
 export const categoryCount = 10;
 // The size of the pieces long outputs are gathered in.
 const pieceSize = 8 * 1024 * 1024;

@@ -442,6 +442,7 @@ function wire() {
     element('save-text').addEventListener('click', () => saveRaces(formats.text));
     element('save-markdown').addEventListener('click', () => saveRaces(formats.markdown));
     element('save-json').addEventListener('click', () => saveRaces(formats.json));
+    element('save-foundry').addEventListener('click', () => saveRaces(formats.foundry));
     element('open').addEventListener('click', () => ui.openFile.click());
     ui.openFile.addEventListener('change', () => {
         const [file] = ui.openFile.files;

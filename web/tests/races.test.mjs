@@ -56,7 +56,8 @@ test('each Save Races download is byte for byte what vellicor-cli writes', { tim
     await page.click('#new');
     await page.click('#new');
     for (const [button, format, extension] of [['#save-text', 'text', 'txt'],
-        ['#save-markdown', 'markdown', 'md'], ['#save-json', 'json', 'json']]) {
+        ['#save-markdown', 'markdown', 'md'], ['#save-json', 'json', 'json'],
+        ['#save-foundry', 'foundry', 'foundry\\.json']]) {
         const { name, bytes } = await page.downloaded(button);
         assert.match(name, new RegExp(`^vellicor-races-\\d{4}-\\d{2}-\\d{2}\\.${extension}$`));
         assert.ok(bytes.equals(cli(cliArgs({ ...link, count: 3, format }))), `${format} download`);
