@@ -101,6 +101,7 @@ private slots:
 
     void notesJustTypedAreSavedAndCopied();
     void unknownExtensionIsRefused();
+    void unwritablePdfIsReported();
     void saveRacesAsksWhereAndRemembers();
     void failedSessionFileIsToldOnceWhileRollingGoesOn();
     void raceCommandsShowTheirKeysAndEnds();
@@ -274,6 +275,24 @@ void tst_SessionFaults::unknownExtensionIsRefused()
     QVERIFY(QDir(folder.path()).isEmpty());
 }
 
+// A PDF that cannot be written is reported with the file and the reason, as any saved file is.
+void tst_SessionFaults::unwritablePdfIsReported()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QFile notAFolder(folder.filePath("cards"));
+    QVERIFY(notAFolder.open(QIODevice::WriteOnly)); // even root cannot write into a file
+    MainDialog dialog;
+    QString message;
+    apptest::whenModal<QMessageBox>([&message](QMessageBox *box) {
+        message = box->text();
+        box->accept();
+    });
+    const QString path = folder.filePath("cards/races.pdf");
+    QVERIFY(!dialog.saveRaces(path));
+    QVERIFY2(message.contains(path) && message.contains("Not a directory"), qPrintable(message));
+}
+
 // Ctrl+S offers a dated Markdown file in the documents folder (or the home folder where there
 // is none); Cancel saves nothing; the next Ctrl+S offers the file saved last.
 void tst_SessionFaults::saveRacesAsksWhereAndRemembers()
@@ -318,8 +337,14 @@ void tst_SessionFaults::saveRacesAsksWhereAndRemembers()
     ran = offerAndCancel();
     QTest::keyClick(apptest::control<QWidget>(dialog, 1020), Qt::Key_S, Qt::ControlModifier);
     QVERIFY(*ran);
-    QCOMPARE(offered, (QStringList{dated, chosen}));
-    QCOMPARE(filters, (QStringList{"Markdown (*.md)", "JSON (*.json)"}));
+    // After race cards, the chooser offers PDF.
+    QVERIFY(dialog.saveRaces(folder.filePath("cards.pdf")));
+    QTRY_COMPARE(QApplication::activeWindow(), &dialog);
+    ran = offerAndCancel();
+    QTest::keyClick(apptest::control<QWidget>(dialog, 1000), Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(*ran);
+    QCOMPARE(offered, (QStringList{dated, chosen, folder.filePath("cards.pdf")}));
+    QCOMPARE(filters, (QStringList{"Markdown (*.md)", "JSON (*.json)", "PDF (*.pdf)"}));
 }
 
 // A session folder that cannot be made is told once, in a box that does not stop the game;
@@ -373,6 +398,7 @@ void tst_SessionFaults::raceCommandsShowTheirKeysAndEnds()
                     {"nextRace", QKeySequence(Qt::ALT | Qt::Key_Right)},
                     {"copyRace", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
                     {"saveRaces", QKeySequence(Qt::CTRL | Qt::Key_S)},
+                    {"printRace", QKeySequence(Qt::CTRL | Qt::Key_P)},
                     {"diceLog", QKeySequence(Qt::CTRL | Qt::Key_L)}};
     for (const auto &[name, keys] : commands) {
         const QAction *action = command(dialog, name);
