@@ -5,6 +5,7 @@
 #include "app/SessionFiles.h"
 #include "app/VellicorDlg.h"
 #include "cli/run.h"
+#include "formats/RaceCard.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -53,8 +54,7 @@ QStringList pdfPages(const QString &path)
     QProcess reader;
     reader.start(QStringLiteral("pdftotext"),
                  {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    if (!reader.waitForFinished(30'000) || reader.exitCode() != 0)
-        return {QString::fromUtf8(reader.readAllStandardError())};
+    reader.waitForFinished(30'000);
     QStringList pages = QString::fromUtf8(reader.readAllStandardOutput()).split(QLatin1Char('\f'));
     pages.removeLast(); // after the last page's form feed
     return pages;
@@ -64,19 +64,13 @@ QStringList pdfPages(const QString &path)
 // label on its own without its colon, then how to roll it again.
 QString expectedCard(const vellicor::Session &session, std::size_t index)
 {
-    QString text = QString::fromStdString(session.raceText(index, vellicor::OutputFormat::Text));
+    QString text = QString::fromStdString(
+        session.raceText(index, vellicor::OutputFormat::Text) +
+        " To roll it again: " + vellicor::rollAgainCommand(session.at(index).race));
     text.replace(
         QRegularExpression(QStringLiteral("^  ([^ :][^:]*):"), QRegularExpression::MultilineOption),
         QStringLiteral("\\1"));
-    const vellicor::RolledRace &race = session.at(index).race;
-    return (text +
-            QStringLiteral(" To roll it again: vellicor-cli --seed %1 --dice %2 --location "
-                           "%3 --lightyears=%4")
-                .arg(race.seed)
-                .arg(race.dice)
-                .arg(QString::fromLatin1(vellicor::locationNames[static_cast<int>(race.location)]))
-                .arg(race.lightyears))
-        .simplified();
+    return text.simplified();
 }
 
 } // namespace

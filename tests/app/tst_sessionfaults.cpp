@@ -100,8 +100,8 @@ private slots:
     void failedAutosaveIsReportedOnceAndRetried();
 
     void notesJustTypedAreSavedAndCopied();
-    void unknownExtensionIsRefused();
-    void unwritablePdfIsReported();
+    void refusedSaveIsReported_data();
+    void refusedSaveIsReported();
     void saveRacesAsksWhereAndRemembers();
     void failedSessionFileIsToldOnceWhileRollingGoesOn();
     void raceCommandsShowTheirKeysAndEnds();
@@ -257,40 +257,35 @@ void tst_SessionFaults::notesJustTypedAreSavedAndCopied()
     QCOMPARE(missing(QString::fromUtf8(copied->data("application/json")), notes), QString());
 }
 
-void tst_SessionFaults::unknownExtensionIsRefused()
+void tst_SessionFaults::refusedSaveIsReported_data()
 {
-    QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    MainDialog dialog;
-    QString message;
-    apptest::whenModal<QMessageBox>([&message](QMessageBox *box) {
-        message = box->text();
-        box->accept();
-    });
-    const QString path = folder.filePath("races.doc");
-    QVERIFY(!dialog.saveRaces(path));
-    QVERIFY2(message.contains(path) && message.contains(".txt") && message.contains(".md") &&
-                 message.contains(".json"),
-             qPrintable(message));
-    QVERIFY(QDir(folder.path()).isEmpty());
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("unknown extension") << "races.doc"
+                                       << "(.txt), Markdown (.md), JSON (.json) or PDF (.pdf)";
+    // Even root cannot write into a file.
+    QTest::newRow("PDF in a file, not a folder") << "notes/races.pdf"
+                                                 << "Not a directory";
 }
 
-// A PDF that cannot be written is reported with the file and the reason, as any saved file is.
-void tst_SessionFaults::unwritablePdfIsReported()
+// Reported with the file and the reason; nothing is written.
+void tst_SessionFaults::refusedSaveIsReported()
 {
+    QFETCH(QString, file);
+    QFETCH(QString, reason);
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
-    QFile notAFolder(folder.filePath("cards"));
-    QVERIFY(notAFolder.open(QIODevice::WriteOnly)); // even root cannot write into a file
+    QVERIFY(QFile(folder.filePath("notes")).open(QIODevice::WriteOnly));
     MainDialog dialog;
     QString message;
     apptest::whenModal<QMessageBox>([&message](QMessageBox *box) {
         message = box->text();
         box->accept();
     });
-    const QString path = folder.filePath("cards/races.pdf");
+    const QString path = folder.filePath(file);
     QVERIFY(!dialog.saveRaces(path));
-    QVERIFY2(message.contains(path) && message.contains("Not a directory"), qPrintable(message));
+    QVERIFY2(message.contains(path) && message.contains(reason), qPrintable(message));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"notes"});
 }
 
 // Ctrl+S offers a dated Markdown file in the documents folder (or the home folder where there
