@@ -1,5 +1,6 @@
 #include "app/FileChoosers.h"
 
+#include "app/RaceCardPrinter.h"
 #include "app/SessionFiles.h"
 #include "session/SessionTables.h"
 
@@ -58,6 +59,9 @@ QString chooseFileToSave(QWidget &parent, const QString &lastSaved)
         filters << QFileDialog::tr("%1 (*.%2)")
                        .arg(QString::fromLatin1(each.label), suffixes.constLast());
     }
+    // Then the race cards, which only the dialog writes.
+    suffixes << QStringLiteral("pdf");
+    filters << QFileDialog::tr("PDF (*.pdf)");
     chooser.setNameFilters(filters);
     // A name typed without an extension gets the one of the chosen file type; a name with the
     // extension of a format takes the chosen one's instead.
@@ -71,8 +75,10 @@ QString chooseFileToSave(QWidget &parent, const QString &lastSaved)
         });
     // The last file's format, but its extension in lower case: after "races.Json", a name typed
     // as "plain" is saved as "plain.json".
-    const int format = static_cast<int>(vellicor::formatForFileName(suggested.toStdString())
-                                            .value_or(vellicor::OutputFormat::Markdown));
+    const int format = isPdfFileName(suggested)
+                           ? static_cast<int>(filters.size() - 1)
+                           : static_cast<int>(vellicor::formatForFileName(suggested.toStdString())
+                                                  .value_or(vellicor::OutputFormat::Markdown));
     chooser.selectNameFilter(filters.value(format));
     chooser.setDefaultSuffix(suffixes.value(format));
     chooser.selectFile(suggested);

@@ -6,6 +6,7 @@
 #include "app/DistanceField.h"
 #include "app/FileChoosers.h"
 #include "app/KeyboardAccess.h"
+#include "app/RaceCardPrinter.h"
 #include "app/RecentSessionsMenu.h"
 #include "app/Resources.h"
 #include "app/SessionFiles.h"
@@ -121,7 +122,7 @@ void MainDialog::createRaceCommands()
 {
     windowMenu->addSeparator();
     const auto addRaceCommand = [this](const QString &text, const char *name,
-                                       const QKeySequence &keys, void (MainDialog::*slot)()) {
+                                       const QKeySequence &keys, auto slot) {
         QAction *action = windowMenu->addAction(text);
         action->setObjectName(QLatin1String(name));
         action->setShortcut(keys);
@@ -141,6 +142,10 @@ void MainDialog::createRaceCommands()
                    &MainDialog::copyRace);
     addRaceCommand(tr("&Save Races..."), "saveRaces", QKeySequence(Qt::CTRL | Qt::Key_S),
                    &MainDialog::chooseFileAndSave);
+    addRaceCommand(tr("Pr&int Race..."), "printRace", QKeySequence::Print, [this] {
+        keepShownTexts(); // the card shows the notes as they stand in the boxes
+        printCurrentRace(*this, session);
+    });
     addRaceCommand(tr("Op&en Session..."), "openSession", QKeySequence(Qt::CTRL | Qt::Key_O),
                    &MainDialog::chooseAndOpenSession);
     recentMenu = new RecentSessionsMenu(*windowMenu, [this] { return sessionFile(); });
@@ -349,9 +354,12 @@ bool MainDialog::saveRaces(const QString &path)
     const QString shownPath = QDir::toNativeSeparators(path);
     const std::optional<OutputFormat> format = vellicor::formatForFileName(path.toStdString());
     QString reason;
-    if (!format)
-        reason = tr("Races are saved as text (.txt), Markdown (.md), JSON (.json) or a Foundry "
-                    "VTT journal (.foundry.json); the file name must end in one of these.");
+    if (isPdfFileName(path))
+        reason = writeRaceCardsPdf(path, session);
+    else if (!format)
+        reason = tr("Races are saved as text (.txt), Markdown (.md), JSON (.json), a Foundry VTT "
+                    "journal (.foundry.json) or PDF (.pdf); the file name must end in one of "
+                    "these.");
     else
         reason = writeWholeFile(
             path, [this, format](const PieceWriter &write) { session.write(*format, write); });
@@ -509,12 +517,7 @@ void MainDialog::contextMenuEvent(QContextMenuEvent *event)
         event->ignore();
         return;
     }
-    showWindowMenu(event->globalPos());
-}
-
-void MainDialog::showWindowMenu(const QPoint &globalPosition)
-{
-    windowMenu->popup(globalPosition);
+    windowMenu->popup(event->globalPos());
 }
 
 void MainDialog::handleSystemCommand(int commandId)

@@ -79,7 +79,6 @@ private:
     // returned.
     bool exchangeData(Exchange direction);
     bool readDistance();
-    void showWindowMenu(const QPoint &globalPosition);
     void defaultSystemCommand(int commandId);
     // Keeps the texts as they stand in the boxes with the race on screen, so the user's notes
     // stay with their race. True when a text changed.

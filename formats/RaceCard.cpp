@@ -5,13 +5,15 @@
 
 namespace vellicor {
 
+// Margins in px, which Qt's rich text reads as the pixels of the device it lays out on (it drops
+// lengths in pt): the dialog lays cards out at 96 pixels per inch, as a browser's CSS pixel.
 const std::string_view raceCardStyle =
     ".race-card { font-family: 'DejaVu Sans', Arial, sans-serif; font-size: 10pt; color: #000; }\n"
-    ".race-card h1 { font-size: 13pt; font-weight: bold; margin: 0 0 8pt 0; }\n"
+    ".race-card h1 { font-size: 13pt; font-weight: bold; margin: 0 0 11px 0; }\n"
     ".race-card dl { margin: 0; }\n"
-    ".race-card dt { font-weight: bold; margin: 6pt 0 1pt 0; }\n"
-    ".race-card dd { margin: 0 0 0 16pt; white-space: pre-wrap; }\n"
-    ".race-card p { margin: 12pt 0 0 0; }\n"
+    ".race-card dt { font-weight: bold; margin: 8px 0 1px 0; }\n"
+    ".race-card dd { margin: 0 0 0 21px; white-space: pre-wrap; }\n"
+    ".race-card p { margin: 16px 0 0 0; }\n"
     ".race-card .roll-again { font-family: 'DejaVu Sans Mono', monospace; }\n";
 
 std::string rollAgainCommand(const RolledRace &race)

@@ -5,15 +5,20 @@
 #include "app/SessionFiles.h"
 #include "app/VellicorDlg.h"
 #include "cli/run.h"
+#include "formats/RaceCard.h"
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPrintDialog>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -43,6 +48,31 @@ std::int32_t sessionSeed(const MainDialog &dialog)
     return dialog.history().current().race.seed;
 }
 
+// The text of each page of a PDF, as pdftotext reads it.
+QStringList pdfPages(const QString &path)
+{
+    QProcess reader;
+    reader.start(QStringLiteral("pdftotext"),
+                 {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    reader.waitForFinished(30'000);
+    QStringList pages = QString::fromUtf8(reader.readAllStandardOutput()).split(QLatin1Char('\f'));
+    pages.removeLast(); // after the last page's form feed
+    return pages;
+}
+
+// What the card of race `index` says, word for word: the race as vellicor-cli writes it, each
+// label on its own without its colon, then how to roll it again.
+QString expectedCard(const vellicor::Session &session, std::size_t index)
+{
+    QString text = QString::fromStdString(
+        session.raceText(index, vellicor::OutputFormat::Text) +
+        " To roll it again: " + vellicor::rollAgainCommand(session.at(index).race));
+    text.replace(
+        QRegularExpression(QStringLiteral("^  ([^ :][^:]*):"), QRegularExpression::MultilineOption),
+        QStringLiteral("\\1"));
+    return text.simplified();
+}
+
 } // namespace
 
 // The session history: going back and forth, copying, saving and the file kept on disk.
@@ -58,6 +88,7 @@ private slots:
     void saveEqualsTheToolsOutput_data();
     void saveEqualsTheToolsOutput();
     void failedSaveLeavesTheOldFile();
+    void cardsArePrintedAndSavedAsPdf();
     void sessionIsKeptOnDiskWhenTheDialogEnds();
     void typedNotesReachTheSessionFileWithoutNew();
     void diceLogFollowsNew();
@@ -206,6 +237,56 @@ void tst_History::failedSaveLeavesTheOldFile()
     // Nothing of the session is lost: the next try writes it all.
     QVERIFY(dialog.saveRaces(path));
     QCOMPARE(fileContents(path).toStdString(), cliOutput(sessionSeed(dialog), 2, "json"));
+}
+
+// Each card starts a page of its own and goes on over the next where it is longer than a page;
+// it holds every word of its race, notes as typed, and nothing else.
+void tst_History::cardsArePrintedAndSavedAsPdf()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    MainDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog)); // shortcuts go to the active window
+    control<QRadioButton>(dialog, 1027)->click();
+    control<QLineEdit>(dialog, 1028)->setText(QStringLiteral("120"));
+    pressNew(dialog);
+    control<QRadioButton>(dialog, 1026)->click();
+    pressNew(dialog);
+    QTest::keyClick(control<QWidget>(dialog, 1000), Qt::Key_Left, Qt::AltModifier);
+    // Notes on race 2 with markup and a line break, longer than a page.
+    auto *problems = control<ResultBox>(dialog, 1024);
+    problems->moveCursor(QTextCursor::End);
+    QTest::keyClicks(problems, QStringLiteral(" <b>Tom & \"Jerry\"</b>"));
+    QTest::keyClick(problems, Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClicks(problems, QStringLiteral("second line"));
+    for (int line = 1; line <= 40; ++line)
+        problems->insertPlainText(QStringLiteral("\nnote line %1").arg(line));
+
+    // Printed through the dialog to its own PDF printer, which needs no print server.
+    const QString printed = folder.filePath(QStringLiteral("printed.pdf"));
+    auto ran = whenModal<QPrintDialog>([&printed](QPrintDialog *chooser) {
+        auto *printers = chooser->findChild<QComboBox *>(QStringLiteral("printers"));
+        printers->setCurrentIndex(printers->count() - 1); // "Print to File (PDF)"
+        chooser->findChild<QLineEdit *>(QStringLiteral("filename"))->setText(printed);
+        chooser->accept();
+    });
+    QTest::keyClick(problems, Qt::Key_P, Qt::ControlModifier);
+    QVERIFY(*ran);
+    QStringList pages = pdfPages(printed);
+    QCOMPARE(pages.size(), 2);
+    QCOMPARE(pages.join(QLatin1Char(' ')).simplified(), expectedCard(dialog.history(), 1));
+    QVERIFY2(pages[0].contains(
+                 QRegularExpression(QStringLiteral("<b>Tom & \"Jerry\"</b>\n +second line\n"))),
+             qPrintable(pages[0]));
+
+    const QString saved = folder.filePath(QStringLiteral("Cards.PDF"));
+    QVERIFY(dialog.saveRaces(saved));
+    pages = pdfPages(saved);
+    QCOMPARE(pages.size(), 4);
+    QCOMPARE(pages[0].simplified(), expectedCard(dialog.history(), 0));
+    QCOMPARE((pages[1] + pages[2]).simplified(), expectedCard(dialog.history(), 1));
+    QCOMPARE(pages[3].simplified(), expectedCard(dialog.history(), 2));
 }
 
 void tst_History::sessionIsKeptOnDiskWhenTheDialogEnds()

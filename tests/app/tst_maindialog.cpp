@@ -415,9 +415,10 @@ void tst_MainDialog::windowMenuEntries()
         texts << (action->isSeparator() ? QStringLiteral("----") : action->text());
         commands << (action->isSeparator() ? -1 : action->data().toInt());
     }
-    QCOMPARE(texts, (QStringList{"&Move", "Mi&nimize", "&Close", "----", "&Previous Race",
-                                 "Ne&xt Race", "C&opy Race", "&Save Races...", "Op&en Session...",
-                                 "&Recent Sessions", "&Dice Log", "----", "&About Vellicor..."}));
+    QCOMPARE(texts,
+             (QStringList{"&Move", "Mi&nimize", "&Close", "----", "&Previous Race", "Ne&xt Race",
+                          "C&opy Race", "&Save Races...", "Pr&int Race...", "Op&en Session...",
+                          "&Recent Sessions", "&Dice Log", "----", "&About Vellicor..."}));
     QCOMPARE(commands.first(3), (QList<int>{0xF010, 0xF020, 0xF060}));
     QCOMPARE(commands.last(1), QList<int>{16});
     QCOMPARE(menuEntry(dialog, 0xF060)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_F4));

@@ -100,7 +100,8 @@ private slots:
     void failedAutosaveIsReportedOnceAndRetried();
 
     void notesJustTypedAreSavedAndCopied();
-    void unknownExtensionIsRefused();
+    void refusedSaveIsReported_data();
+    void refusedSaveIsReported();
     void saveRacesAsksWhereAndRemembers();
     void failedSessionFileIsToldOnceWhileRollingGoesOn();
     void raceCommandsShowTheirKeysAndEnds();
@@ -256,22 +257,36 @@ void tst_SessionFaults::notesJustTypedAreSavedAndCopied()
     QCOMPARE(missing(QString::fromUtf8(copied->data("application/json")), notes), QString());
 }
 
-void tst_SessionFaults::unknownExtensionIsRefused()
+void tst_SessionFaults::refusedSaveIsReported_data()
 {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("unknown extension")
+        << "races.doc"
+        << "JSON (.json), a Foundry VTT journal (.foundry.json) or PDF (.pdf)";
+    // Even root cannot write into a file.
+    QTest::newRow("PDF in a file, not a folder") << "notes/races.pdf"
+                                                 << "Not a directory";
+}
+
+// Reported with the file and the reason; nothing is written.
+void tst_SessionFaults::refusedSaveIsReported()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, reason);
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
+    QVERIFY(QFile(folder.filePath("notes")).open(QIODevice::WriteOnly));
     MainDialog dialog;
     QString message;
     apptest::whenModal<QMessageBox>([&message](QMessageBox *box) {
         message = box->text();
         box->accept();
     });
-    const QString path = folder.filePath("races.doc");
+    const QString path = folder.filePath(file);
     QVERIFY(!dialog.saveRaces(path));
-    QVERIFY2(message.contains(path) && message.contains(".txt") && message.contains(".md") &&
-                 message.contains(".json"),
-             qPrintable(message));
-    QVERIFY(QDir(folder.path()).isEmpty());
+    QVERIFY2(message.contains(path) && message.contains(reason), qPrintable(message));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"notes"});
 }
 
 // Ctrl+S offers a dated Markdown file in the documents folder (or the home folder where there
@@ -318,8 +333,14 @@ void tst_SessionFaults::saveRacesAsksWhereAndRemembers()
     ran = offerAndCancel();
     QTest::keyClick(apptest::control<QWidget>(dialog, 1020), Qt::Key_S, Qt::ControlModifier);
     QVERIFY(*ran);
-    QCOMPARE(offered, (QStringList{dated, chosen}));
-    QCOMPARE(filters, (QStringList{"Markdown (*.md)", "JSON (*.json)"}));
+    // After race cards, the chooser offers PDF.
+    QVERIFY(dialog.saveRaces(folder.filePath("cards.pdf")));
+    QTRY_COMPARE(QApplication::activeWindow(), &dialog);
+    ran = offerAndCancel();
+    QTest::keyClick(apptest::control<QWidget>(dialog, 1000), Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(*ran);
+    QCOMPARE(offered, (QStringList{dated, chosen, folder.filePath("cards.pdf")}));
+    QCOMPARE(filters, (QStringList{"Markdown (*.md)", "JSON (*.json)", "PDF (*.pdf)"}));
 }
 
 // A session folder that cannot be made is told once, in a box that does not stop the game;
@@ -373,6 +394,7 @@ void tst_SessionFaults::raceCommandsShowTheirKeysAndEnds()
                     {"nextRace", QKeySequence(Qt::ALT | Qt::Key_Right)},
                     {"copyRace", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
                     {"saveRaces", QKeySequence(Qt::CTRL | Qt::Key_S)},
+                    {"printRace", QKeySequence(Qt::CTRL | Qt::Key_P)},
                     {"diceLog", QKeySequence(Qt::CTRL | Qt::Key_L)}};
     for (const auto &[name, keys] : commands) {
         const QAction *action = command(dialog, name);
