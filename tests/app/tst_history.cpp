@@ -257,7 +257,7 @@ void tst_History::cardsArePrintedAndSavedAsPdf()
     // Notes on race 2 with markup and a line break, longer than a page.
     auto *problems = control<ResultBox>(dialog, 1024);
     problems->moveCursor(QTextCursor::End);
-    QTest::keyClicks(problems, QStringLiteral(" <b>Tom & \"Jerry\"</b>"));
+    QTest::keyClicks(problems, QStringLiteral(" <b>Tom & \"Jerry's\"</b>"));
     QTest::keyClick(problems, Qt::Key_Return, Qt::ControlModifier);
     QTest::keyClicks(problems, QStringLiteral("second line"));
     for (int line = 1; line <= 40; ++line)
@@ -277,7 +277,7 @@ void tst_History::cardsArePrintedAndSavedAsPdf()
     QCOMPARE(pages.size(), 2);
     QCOMPARE(pages.join(QLatin1Char(' ')).simplified(), expectedCard(dialog.history(), 1));
     QVERIFY2(pages[0].contains(
-                 QRegularExpression(QStringLiteral("<b>Tom & \"Jerry\"</b>\n +second line\n"))),
+                 QRegularExpression(QStringLiteral("<b>Tom & \"Jerry's\"</b>\n +second line\n"))),
              qPrintable(pages[0]));
 
     const QString saved = folder.filePath(QStringLiteral("Cards.PDF"));

@@ -114,7 +114,7 @@ test('Print Race prints the card of the race on screen, notes as typed, and noth
     const link = { seed: 1700000000, location: 2, lightyears: 120 };
     const page = await browser.open(fragment(link));
     await page.click('#new');
-    const note = ' <b>Tom & "Jerry"</b>';
+    const note = ' <b>Tom & "Jerry\'s"</b>';
     await page.page.$eval('#box-5', (box) => box.setSelectionRange(box.value.length, box.value.length));
     await page.page.focus('#box-5');
     await page.page.keyboard.type(note);
