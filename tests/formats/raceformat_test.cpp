@@ -301,9 +301,7 @@ std::string shownText(std::string_view &content, std::string_view label)
                                    {"&quot;", "\""},
                                    {"&#39;", "'"},
                                    {"&amp;", "&"}})
-        for (std::size_t at = shown.find(from); at != std::string::npos;
-             at = shown.find(from, at + std::string_view(to).size()))
-            shown.replace(at, std::string_view(from).size(), to);
+        shown = std::regex_replace(shown, std::regex(from), to);
     return shown;
 }
 
@@ -337,12 +335,13 @@ TEST(FoundryJournal, PagesHoldWhatTheImportReadsWithEveryNoteAsText)
         EXPECT_EQ(page["title"], nlohmann::json({{"show", true}, {"level", 1}}));
         EXPECT_EQ(page["text"]["format"], 1);
         EXPECT_EQ(page["sort"], (index + 1) * 100'000);
-        const nlohmann::json flags = page["flags"]["vellicor"];
-        EXPECT_EQ(flags["race"], race.number);
-        EXPECT_EQ(flags["seed"], race.seed);
-        EXPECT_EQ(flags.value("dice", std::int64_t{-1}), race.dice);
-        EXPECT_EQ(flags["location"], locationNames[rolledLocation(race.location)]);
-        EXPECT_EQ(flags["lightyears"], race.lightyears);
+        nlohmann::json flags = {{"race", race.number},
+                                {"seed", race.seed},
+                                {"location", locationNames[rolledLocation(race.location)]},
+                                {"lightyears", race.lightyears}};
+        if (race.dice >= 0)
+            flags["dice"] = race.dice;
+        EXPECT_EQ(page["flags"]["vellicor"], flags);
         const std::string content = page["text"]["content"];
         std::string_view rest = content;
         for (std::size_t category = 0; category < race.texts.size(); ++category) {
