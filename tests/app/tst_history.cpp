@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPrintDialog>
@@ -287,6 +288,12 @@ void tst_History::cardsArePrintedAndSavedAsPdf()
     QCOMPARE(pages[0].simplified(), expectedCard(dialog.history(), 0));
     QCOMPARE((pages[1] + pages[2]).simplified(), expectedCard(dialog.history(), 1));
     QCOMPARE(pages[3].simplified(), expectedCard(dialog.history(), 2));
+    // On the paper of the system's measures: Letter in the US, A4 elsewhere.
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {saved});
+    QVERIFY(info.waitForFinished(30'000));
+    const bool us = QLocale::system().measurementSystem() == QLocale::ImperialUSSystem;
+    QVERIFY(info.readAllStandardOutput().contains(us ? "pts (letter)" : "pts (A4)"));
 }
 
 void tst_History::sessionIsKeptOnDiskWhenTheDialogEnds()

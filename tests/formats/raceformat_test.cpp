@@ -292,6 +292,8 @@ std::string shownText(std::string_view &content, std::string_view label)
     std::string shown(content.substr(3, end - 3));
     content.remove_prefix(std::min(end + 4, content.size()));
     shown = std::regex_replace(shown, std::regex("<br>"), "\n");
+    // A single space stays one where a line may break.
+    EXPECT_FALSE(std::regex_search(shown, std::regex("[^ ;>\n]&nbsp;"))) << shown;
     EXPECT_EQ(shown.find_first_of("<>\"'"), std::string::npos) << shown;
     // HTML folds a run of spaces into one, and drops a line's first.
     EXPECT_FALSE(std::regex_search(shown, std::regex("(^|\n| ) "))) << shown;
