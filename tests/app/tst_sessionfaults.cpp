@@ -307,11 +307,13 @@ void tst_SessionFaults::saveRacesAsksWhereAndRemembers()
 
     QStringList offered;
     QStringList filters;
+    bool saving = true; // a chooser that takes a new file's name
     // Notes what the chooser offers, then cancels it.
     const auto offerAndCancel = [&] {
         return apptest::whenModal<QFileDialog>([&](QFileDialog *chooser) {
             offered << chooser->selectedFiles().value(0);
             filters << chooser->selectedNameFilter();
+            saving = saving && chooser->acceptMode() == QFileDialog::AcceptSave;
             chooser->reject();
         });
     };
@@ -341,6 +343,7 @@ void tst_SessionFaults::saveRacesAsksWhereAndRemembers()
     QVERIFY(*ran);
     QCOMPARE(offered, (QStringList{dated, chosen, folder.filePath("cards.pdf")}));
     QCOMPARE(filters, (QStringList{"Markdown (*.md)", "JSON (*.json)", "PDF (*.pdf)"}));
+    QVERIFY(saving);
 }
 
 // A session folder that cannot be made is told once, in a box that does not stop the game;

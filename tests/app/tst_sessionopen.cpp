@@ -101,6 +101,7 @@ private slots:
     void badFileChangesNothing();
     void recentSessionsListsTheNewestTenAndOpensThem();
     void openSessionAsksForAFileOnCtrlO();
+    void moreRacesThanKeptOpenTheNewest();
 };
 
 void tst_SessionOpen::init()
@@ -423,15 +424,50 @@ void tst_SessionOpen::openSessionAsksForAFileOnCtrlO()
     MainDialog dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    const auto chosen = whenModal<QFileDialog>([&path](QFileDialog *chooser) {
-        QCOMPARE(chooser->objectName(), QStringLiteral("openSessionDialog"));
-        chooser->selectFile(path);
-        static_cast<QDialog *>(chooser)->accept(); // QFileDialog keeps its accept() protected
-    });
-    QTest::keyClick(control<QWidget>(dialog, 1017), Qt::Key_O, Qt::ControlModifier);
-    QVERIFY(*chosen);
+    // With no other session kept, Recent Sessions says so in an entry that does nothing.
+    QMetaObject::invokeMethod(dialog.findChild<QMenu *>(QStringLiteral("windowMenu")),
+                              "aboutToShow");
+    const QList<QAction *> none =
+        dialog.findChild<QMenu *>(QStringLiteral("recentSessions"))->actions();
+    QVERIFY(none.size() == 1 && !none[0]->isEnabled());
+    QCOMPARE(none[0]->text(), QStringLiteral("No other sessions kept yet"));
+    // A file chosen and then cancelled is not opened; chosen and accepted, it is.
+    for (const bool accepted : {false, true}) {
+        const auto chosen = whenModal<QFileDialog>([&path, accepted](QFileDialog *chooser) {
+            QCOMPARE(chooser->objectName(), QStringLiteral("openSessionDialog"));
+            chooser->selectFile(path);
+            static_cast<QDialog *>(chooser)->done(accepted ? QDialog::Accepted : QDialog::Rejected);
+        });
+        QTest::keyClick(control<QWidget>(dialog, 1017), Qt::Key_O, Qt::ControlModifier);
+        QVERIFY(*chosen);
+        QCOMPARE(dialog.history().current().race.seed == 12, accepted);
+        QTRY_COMPARE(QApplication::activeWindow(), &dialog);
+    }
     QCOMPARE(dialog.history().size(), std::size_t{2});
     QCOMPARE(dialog.history().current().race.seed, 12);
+    dialog.done(QDialog::Rejected);
+}
+
+// The newest races of a longer file are kept, New goes on after its last, and a note that does
+// not hold the dialog up says so.
+void tst_SessionOpen::moreRacesThanKeptOpenTheNewest()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("long.json"));
+    writeFile(path, QByteArray::fromStdString(
+                        cli({"--seed", "9", "--count", "1003", "--format", "json"})));
+    MainDialog dialog;
+    dialog.show();
+    QVERIFY(dialog.openSession(path));
+    QCOMPARE(dialog.history().size(), vellicor::Session::capacity);
+    QCOMPARE(dialog.history().at(0).race.number, 4);
+    auto *note = dialog.findChild<QMessageBox *>(QStringLiteral("newestRacesOnly"));
+    QVERIFY(note && note->isVisible() && !note->isModal());
+    QVERIFY2(note->text().contains(QStringLiteral("long.json holds 1003 races; the newest 1000 are "
+                                                  "shown, and the session goes on from the last.")),
+             qPrintable(note->text()));
+    pressNew(dialog);
+    QCOMPARE(dialog.history().current().race.number, 1004);
     dialog.done(QDialog::Rejected);
 }
 
