@@ -50,6 +50,13 @@ test('a link typed into the address bar of an open page shows its race', { timeo
     await page.close();
 });
 
+test('a link at the last dice a heading can name shows its race', { timeout: testTimeout }, async () => {
+    const last = { seed: 3, dice: 2 ** 53 - 1, location: 2, lightyears: 7 };
+    const page = await browser.open(fragment(last));
+    assert.deepEqual(await page.texts(), textsOf(cliRaces(last)[0]));
+    await page.close();
+});
+
 test('a tab opened from another keeps a session of its own', { timeout: testTimeout }, async () => {
     const race = { seed: 21, location: 0, lightyears: 0 };
     const page = await browser.open(fragment(race));
@@ -262,6 +269,13 @@ test('a session file opens, with its notes, and New goes on where it stopped', {
     assert.deepEqual(JSON.parse(await page.copied('#copy-json')), [placeless]);
     await page.click('#dice-log-toggle');
     assert.match(await page.page.$eval('#dice-log-text', (pre) => pre.textContent), /(^|\n)Race 2: Backnet, 120 light years from Sol, seed 1796823905$/);
+    // A file of more races than a session keeps: the newest, and the page says so.
+    const many = join(folder, 'many.json');
+    await writeFile(many, cli(cliArgs({ seed: 8, location: 0, lightyears: 0, count: 1003, format: 'json' })));
+    const [third] = await Promise.all([page.page.waitForFileChooser(), page.click('#open')]);
+    await third.accept([many]);
+    await page.page.waitForFunction(() => /^Opened many/.test(document.getElementById('status').textContent));
+    assert.match(await page.status(), /^Opened many\.json: 1000 races\. It holds 1003 races; the newest 1000 are shown\./);
     await page.close();
 });
 
