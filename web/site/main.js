@@ -485,13 +485,16 @@ function openFromAddress(link = parseFragment(window.location.hash, tables)) {
 }
 
 async function start() {
+    // The kept session is looked up (a lock asked of the browser, the storage read) while the
+    // module is compiled and instantiated.
+    const stored = loadStoredSession();
     engine = await loadEngine();
     tables = engine.tables();
     card = new PrintedCard(engine, element('card'));
     element('about-build').textContent = `Version ${engine.version()}, in the browser`;
     wire();
     const link = parseFragment(window.location.hash, tables);
-    const { text, own } = await loadStoredSession();
+    const { text, own } = await stored;
     const restored = text !== null && engine.restore(text);
     if (restored) showRace();
     // A reload of the tab's own address shows its race and changes nothing else.

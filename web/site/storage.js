@@ -71,7 +71,7 @@ export async function loadStoredSession() {
         if (!id) {
             id = freshId();
             window.sessionStorage.setItem(tabKey, id);
-            await claim(id);
+            claim(id); // a name no other tab can hold yet: nothing to wait for
         }
         ownKey = sessionPrefix + id;
         const own = readKeptSession(ownKey);

@@ -24,11 +24,13 @@ self.addEventListener('activate', (event) => {
 });
 
 // The site's files from the cache; anything else (and any file the cache lacks) from the network.
+// The cache is opened once for as long as the worker runs, not again for each of a page's files.
+let cache;
 self.addEventListener('fetch', (event) => {
     const { request } = event;
     if (request.method !== 'GET' || new URL(request.url).origin !== self.location.origin) return;
     event.respondWith((async () => {
-        const cache = await caches.open(cacheName);
-        return (await cache.match(request, { ignoreSearch: true })) ?? fetch(request);
+        cache ??= caches.open(cacheName);
+        return (await (await cache).match(request, { ignoreSearch: true })) ?? fetch(request);
     })());
 });
