@@ -44,7 +44,9 @@ test('after the first visit the page loads and rolls with no network', { timeout
     await page.page.setOfflineMode(true);
     await rename(folder, `${folder}-away`);
     try {
-        await page.reload();
+        // At an address with a query too, as a link passed on through a chat may carry.
+        await page.page.goto(`${browser.url}?shared=1${fragment(link)}`);
+        await page.page.waitForSelector('html[data-ready="true"]');
         await rollsOn(page);
     } finally {
         await rename(`${folder}-away`, folder);
